@@ -53,6 +53,7 @@ function(orvelle_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${name}."
     PROPERTIES TIMEOUT ${ARG_TIMEOUT}
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVELLE_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORVELLE_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endfunction()

@@ -2,6 +2,8 @@
 // The list of removed documents' DocUIDs: "DeletedFiles.xml", root "OrvelleDeletedFiles"
 // with one Header holding one Deleted element per removed document, in removal order.
 
+#include <vector>
+
 #include <QString>
 
 #include "storage/CMyDatabase.h"
@@ -24,7 +26,9 @@ public:
     // root when missing).
     void AddDeleted(const QString& uid);
     // The first call takes every Deleted element in document order; each call gives the
-    // next one's text and true, or false when none is left. RewindDeleted() starts over.
+    // next one's text and true, or false when none is left. RewindDeleted() starts over;
+    // AddDeleted rewinds too. Open or LoadXml on this store needs RewindDeleted() before
+    // the next NextDeleted.
     bool NextDeleted(QString& uid);
     void RewindDeleted();
     // True when uid is among the Deleted entries (exact comparison).

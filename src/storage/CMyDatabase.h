@@ -160,6 +160,9 @@ public:
     CDBElement AddChild(CDBElement parent, const QString& name, const QString& text);
     // The text of the first child element of node named name; empty (and false) when none.
     bool GetChildText(CDBElement node, const QString& name, QString& out) const;
+    // The text content of the element (its character data and its descendants'); empty
+    // for a null handle.
+    QString ElementText(CDBElement node) const;
     // Every element of that name, in document order.
     std::vector<CDBElement> GetItems(const QString& name) const;
     // The first element the absolute path selects; null when none.

@@ -111,4 +111,7 @@ private:
 
     std::vector<CTextLine> lines_;
     int32_t rowCount_ = 0;
+    // A line went away since the last wrap: the row count must be summed again even when
+    // no line is dirty.
+    bool linesRemoved_ = false;
 };

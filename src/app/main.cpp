@@ -1,10 +1,19 @@
 #include <cstdio>
+#include <cstring>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
 
+#include "DumpCommand.h"
 #include "orvelle/Version.h"
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--dump") == 0) {
+        QStringList paths;
+        for (int i = 2; i < argc; ++i) paths << QFile::decodeName(argv[i]);
+        return RunDumpCommand(paths);
+    }
     QCoreApplication app(argc, argv);
     std::fprintf(stderr, "Orvelle %s: the main window is not built yet.\n", ORVELLE_VERSION_TEXT);
     return 0;

@@ -42,7 +42,17 @@ TextMetrics QtTextMeasurer::Metrics(const QFont& font) {
 void QtTextMeasurer::CharWidths(const QFont& font, char16_t first, char16_t last, int32_t* out) {
     if (last < first || out == nullptr) return;
     const QFontMetricsF& fm = MetricsFor(font);
-    for (uint32_t c = first; c <= last; ++c) *out++ = Pixels(fm.horizontalAdvance(QChar(char16_t(c))));
+    // Rounded to nearest, not up: the table feeds sums, where rounding every term up would
+    // make long runs look wider than they measure.
+    for (uint32_t c = first; c <= last; ++c)
+        *out++ = int32_t(std::lround(fm.horizontalAdvance(QChar(char16_t(c)))));
+}
+
+void QtTextMeasurer::CharWidthsFine(const QFont& font, char16_t first, char16_t last, int32_t* out) {
+    if (last < first || out == nullptr) return;
+    const QFontMetricsF& fm = MetricsFor(font);
+    for (uint32_t c = first; c <= last; ++c)
+        *out++ = int32_t(std::lround(fm.horizontalAdvance(QChar(char16_t(c))) * 64));
 }
 
 int32_t QtTextMeasurer::TabbedTextExtent(const QFont& font, const char16_t* text, int32_t count,

@@ -22,6 +22,7 @@ public:
 
     TextMetrics Metrics(const QFont& font) override;
     void CharWidths(const QFont& font, char16_t first, char16_t last, int32_t* out) override;
+    void CharWidthsFine(const QFont& font, char16_t first, char16_t last, int32_t* out) override;
     int32_t TabbedTextExtent(const QFont& font, const char16_t* text, int32_t count,
                              int32_t tabWidth) override;
 

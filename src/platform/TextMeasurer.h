@@ -33,6 +33,13 @@ public:
     // Does nothing when last < first.
     virtual void CharWidths(const QFont& font, char16_t first, char16_t last, int32_t* out) = 0;
 
+    // The same in 1/64 pixel, for estimates that add up many widths. By default the
+    // whole-pixel widths scaled.
+    virtual void CharWidthsFine(const QFont& font, char16_t first, char16_t last, int32_t* out) {
+        CharWidths(font, first, last, out);
+        for (int i = 0; i <= int(last) - int(first); ++i) out[i] *= 64;
+    }
+
     // Width in pixels of text[0 .. count) when drawn from x = 0, a TAB advancing to the
     // next multiple of tabWidth. A tabWidth <= 0 means the default stops, every eight
     // average character widths. 0 when count <= 0 or text is null.

@@ -312,6 +312,9 @@ COutlineNode* COutlineMan::AppendEmptyItem() {
     Node* node = InsertLast(fresh, nullptr);
     node->item.record = record;
     node->item.LoadFromRecord();
+    // Inside an action (the last row was deleted) Undo must take the new row away again;
+    // outside one the record goes at once.
+    if (undo_) undo_->AddInserted(node, nullptr, node->previous);
     return node;
 }
 

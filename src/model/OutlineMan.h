@@ -241,7 +241,8 @@ private:
     Node* CaretNodeFor(CUndoOutline* r);
     bool ApplyGroup(CUndoGroup* g, bool undo, Node** node, TextPos* pos);
     void RecoverFromFailedApply(Node** node, TextPos* pos);
-    Node* InsertTreeChildren(COutlineMan& source, Node* sourceParent, Node* parent, int level);
+    Node* InsertSourceItem(const Node* source, Node* parent, Node* after, Node** first);
+    void SetExpandedRecorded(Node* node, bool expanded);
     Node* CopySubtreeTo(Node* node, Node* parent, Node* after);
 
     std::array<WidestOrdinal, 10> widest_{};

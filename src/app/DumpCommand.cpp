@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "storage/COutlineDatabase.h"
+#include "model/OutlineMan.h"
 
 namespace {
 
@@ -40,21 +40,20 @@ int RunDumpCommand(const QStringList& paths, std::FILE* out, std::FILE* err) {
     }
     int status = 0;
     for (const QString& path : paths) {
-        COutlineDatabase db;
-        if (!db.Open(path, 1)) {
+        // Read as the outline reads it, so the levels printed are the repaired ones.
+        COutlineMan outline;
+        if (!outline.Open(path)) {
             std::fflush(out);
             Print(err, path + QStringLiteral(": cannot read outline"));
             status = 1;
             continue;
         }
-        Print(out, QStringLiteral("Title: ") + OneLine(db.GetTitle()));
-        Print(out, QStringLiteral("Category: ") + OneLine(db.GetCategory()));
-        const COutlineRecordset* records = db.GetRecords();
-        for (int i = 0; i < records->GetCount(); ++i) {
-            const COutlineRecord* r = records->GetAt(i);
-            QString line(2 * r->indent, QLatin1Char(' '));
-            line += r->checked ? QStringLiteral("[x] ") : QStringLiteral("[ ] ");
-            line += OneLine(r->text);
+        Print(out, QStringLiteral("Title: ") + OneLine(outline.GetDatabase()->GetTitle()));
+        Print(out, QStringLiteral("Category: ") + OneLine(outline.GetDatabase()->GetCategory()));
+        for (const COutlineNode* n = outline.GetFirstChild(nullptr); n; n = outline.GetNextInPreorder(n)) {
+            QString line(2 * n->item.level, QLatin1Char(' '));
+            line += n->item.checked ? QStringLiteral("[x] ") : QStringLiteral("[ ] ");
+            line += OneLine(n->item.GetText());
             Print(out, line);
         }
     }

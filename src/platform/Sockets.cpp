@@ -8,6 +8,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -105,6 +106,24 @@ long ReceiveSome(int fd, void* buffer, std::size_t size, int timeoutMs, bool* ti
         const ssize_t n = ::recv(fd, buffer, size, 0);
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) return -1;
+    }
+}
+
+bool SetReceiveTimeout(int fd, int timeoutMs) {
+    timeval tv{};
+    tv.tv_sec = timeoutMs / 1000;
+    tv.tv_usec = (timeoutMs % 1000) * 1000;
+    return ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) == 0;
+}
+
+long ReceiveWithSocketTimeout(int fd, void* buffer, std::size_t size, bool* timedOut) {
+    if (timedOut) *timedOut = false;
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, size, 0);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno == EINTR) continue;
+        if (timedOut) *timedOut = (errno == EAGAIN || errno == EWOULDBLOCK);
+        return -1;
     }
 }
 

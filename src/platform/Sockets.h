@@ -39,6 +39,13 @@ SocketWait WaitReadable(int fd, int timeoutMs);
 // received (> 0), 0 when the peer closed, -1 on error or time-out (*timedOut tells).
 long ReceiveSome(int fd, void* buffer, std::size_t size, int timeoutMs, bool* timedOut = nullptr);
 
+// The socket's own receive time-out (SO_RCVTIMEO), for links that receive often: a
+// blocking receive then needs no poll before it. false when it cannot be set.
+bool SetReceiveTimeout(int fd, int timeoutMs);
+// One blocking receive bounded by the socket's time-out: bytes (> 0), 0 when the peer
+// closed, -1 on error or time-out (*timedOut tells).
+long ReceiveWithSocketTimeout(int fd, void* buffer, std::size_t size, bool* timedOut = nullptr);
+
 // Sends all size bytes (looping over partial sends, never raising SIGPIPE). Returns the
 // count sent, which is size on success, or -1.
 long SendAll(int fd, const void* data, std::size_t size);

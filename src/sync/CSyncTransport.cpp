@@ -36,8 +36,16 @@ QString DecodeIdentity(const char* text) {
 
 CSyncTransport::~CSyncTransport() { DropSocket(false); }
 
+void CSyncTransport::SetTimeout(int milliseconds) {
+    std::lock_guard lock(socketMutex_);
+    timeoutMs_ = milliseconds;
+    if (socket_ >= 0) platform::SetReceiveTimeout(socket_, timeoutMs_);
+}
+
 void CSyncTransport::AttachConnection(int fd, const std::string& address, std::uint16_t port) {
     DropSocket(false);
+    // The socket carries its own time-out, so each receive is a single blocking call.
+    if (fd >= 0) platform::SetReceiveTimeout(fd, timeoutMs_);
     {
         std::lock_guard lock(socketMutex_);
         socket_ = fd;
@@ -83,7 +91,7 @@ long CSyncTransport::Receive(char* buffer, long size) {
         fd = socket_;
     }
     if (failed_ || fd < 0 || size <= 0) return -1;
-    const long got = platform::ReceiveSome(fd, buffer, static_cast<std::size_t>(size), timeoutMs_);
+    const long got = platform::ReceiveWithSocketTimeout(fd, buffer, static_cast<std::size_t>(size));
     if (got <= 0) {
         failed_ = true;
         return -1;

@@ -47,7 +47,7 @@ public:
     CSyncTransport& operator=(const CSyncTransport&) = delete;
 
     // How long one receive may wait for the peer before the connection counts as failed.
-    void SetTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+    void SetTimeout(int milliseconds);
     int Timeout() const { return timeoutMs_; }
 
     // Makes fd (owned from now on) the current connection and records it in the peer

@@ -34,6 +34,11 @@ enum FindFlags : uint32_t {
 class CTextCtrl {
 public:
     CTextCtrl();
+    // Copies are independent texts with the same lines and rows (printing wraps copies).
+    CTextCtrl(const CTextCtrl&) = default;
+    CTextCtrl& operator=(const CTextCtrl&) = default;
+    CTextCtrl(CTextCtrl&&) noexcept = default;
+    CTextCtrl& operator=(CTextCtrl&&) noexcept = default;
 
     // Replaces the whole text; CR LF and a lone CR both end a line, an LF alone does not.
     void SetText(QStringView text);

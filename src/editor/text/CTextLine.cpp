@@ -40,6 +40,22 @@ CTextLine& CTextLine::operator=(CTextLine&& other) noexcept {
     return *this;
 }
 
+CTextLine::CTextLine(const CTextLine& other) : CBufMan(kGrowStep) { *this = other; }
+
+CTextLine& CTextLine::operator=(const CTextLine& other) {
+    if (this == &other) return *this;
+    if (Replace(0, length_, other.data_, other.length_) != 0) {
+        // No memory for the copy: an empty line, to be wrapped again, beats half a copy.
+        Replace(0, length_, nullptr, 0);
+        FreeRows();
+        dirty_ = 1;
+        return *this;
+    }
+    SetRows(other.Rows(), other.rowCount_);
+    dirty_ = other.dirty_;
+    return *this;
+}
+
 void CTextLine::Insert(int32_t index, const char16_t* text, int32_t count) {
     if (count <= 0 || text == nullptr) return;
     index = std::clamp(index, 0, Length());

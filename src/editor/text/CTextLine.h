@@ -21,6 +21,9 @@ public:
     ~CTextLine();
     CTextLine(CTextLine&& other) noexcept;
     CTextLine& operator=(CTextLine&& other) noexcept;
+    // A deep copy, rows and dirtiness included (printing wraps copies of item texts).
+    CTextLine(const CTextLine& other);
+    CTextLine& operator=(const CTextLine& other);
 
     // Both ignore out-of-range requests (index beyond the line is clamped to its end).
     void Insert(int32_t index, const char16_t* text, int32_t count);

@@ -252,6 +252,22 @@ TEST_F(WrapTest, SetTextNeedsAFullWrap) {
     EXPECT_EQ(t.WrapDirty(device, font, 40), 3);
 }
 
+TEST_F(WrapTest, CopiesAreIndependent) {
+    CTextCtrl original;
+    ASSERT_EQ(Wrap(original, u"hello world\r\nsecond line here", 70), 5);
+    CTextCtrl copy = original;
+    EXPECT_EQ(copy.RowCount(), 5);
+    EXPECT_EQ(Rows(copy), Rows(original));
+    EXPECT_EQ(copy.WrapAll(device, font, 1000), 2);
+    ASSERT_TRUE(copy.InsertText(TextPos{0, 0}, u"x"));
+    EXPECT_EQ(original.GetText(), u"hello world\r\nsecond line here"_qs);
+    EXPECT_EQ(original.RowCount(), 5);
+    EXPECT_EQ(Rows(original).front(), u"hello "_qs);
+    copy = original;
+    EXPECT_EQ(copy.GetText(), original.GetText());
+    EXPECT_EQ(Rows(copy), Rows(original));
+}
+
 TEST_F(WrapTest, CharAtX) {
     const char16_t* row = u"abcdef";
     struct Case { int32_t x, left, expected; };

@@ -8,3 +8,10 @@ inline constexpr const char* kNameInUse = "Name in use, please choose another";
 inline constexpr const char* kRegistrationFailed = "Error!!!";
 
 }  // namespace synctext
+
+namespace synctext {
+
+inline constexpr const char* kDeleteFailed = "Delete failed";
+inline constexpr const char* kCopyFileFailed = "CopyFile failed";
+
+}  // namespace synctext

@@ -1,0 +1,126 @@
+#include "sync/CSyncMerge.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "storage/CDeletedOutlinesDatabase.h"
+#include "storage/COutlineDatabase.h"
+#include "sync/ISyncHost.h"
+#include "sync/SyncFolders.h"
+#include "sync/SyncTexts.h"
+
+namespace {
+
+QString FileName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// Replaces target by a copy of source; false when the copy could not be made.
+bool CopyReplacing(const QString& source, const QString& target) {
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+        ClearReadOnly(target);
+        QFile::remove(target);
+    }
+    return QFile::copy(source, target);
+}
+
+}  // namespace
+
+bool CSyncMerge::IsPictureName(const QString& path) {
+    // The file name only: a folder called "Holiday.jpg" must not turn outlines into pictures.
+    const QString name = FileName(path);
+    for (const char* ext : {".png", ".jpg", ".jpeg", ".gif", ".bmp", ".tiff"})
+        if (name.contains(QLatin1String(ext))) return true;
+    return false;
+}
+
+bool CSyncMerge::IsStrayName(const QString& path) { return FileName(path).contains(QLatin1String(".DS_Store")); }
+
+bool CSyncMerge::IsSafePictureName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
+bool CSyncMerge::ProcessDeletedFiles() {
+    QStringList local;
+    ListFolderFiles(local, dataFolder_, QString());
+    CDeletedOutlinesDatabase received;
+    bool receivedOpen = false;
+    for (const QString& path : local) {
+        COutlineDatabase outline;
+        if (!outline.Open(path, 0)) continue;  // not an outline: nothing to match
+        const QString uid = outline.GetDocUID();
+        if (!receivedOpen) {
+            if (!received.Open(workFolder_ + QStringLiteral("/DeletedFiles.xml"), 0)) return false;
+            receivedOpen = true;
+        }
+        if (uid.isEmpty()) continue;  // an outline without identity matches no entry
+        if (received.Contains(uid)) {
+            ClearReadOnly(path);
+            if (!QFile::remove(path)) host_.ShowMessage(QString::fromLatin1(synctext::kDeleteFailed), QString());
+        }
+    }
+    return true;
+}
+
+bool CSyncMerge::ProcessModifiedFiles() {
+    QStringList received, local;
+    ListFolderFiles(received, workFolder_, QString());
+    ListFolderFiles(local, dataFolder_, QString());
+    const QString conflicts = dataFolder_ + QStringLiteral("/Conflicts");
+    const QString images = dataFolder_ + QStringLiteral("/Images");
+    QDir().mkpath(conflicts);
+    QDir().mkpath(images);
+
+    for (const QString& in : received) {
+        if (IsStrayName(in)) continue;
+        if (IsPictureName(in)) {
+            CopyReplacing(in, images + QLatin1Char('/') + FileName(in));
+            continue;
+        }
+        COutlineDatabase incoming;
+        if (!incoming.Open(in, 0)) return false;
+        const QString uid = incoming.GetDocUID();
+        for (const QString& mine : local) {
+            if (IsPictureName(mine) || IsStrayName(mine) || !QFileInfo::exists(mine)) continue;
+            COutlineDatabase existing;
+            if (!existing.Open(mine, 0)) return false;
+            if (uid.isEmpty() || existing.GetDocUID() != uid) continue;
+            if (existing.GetModified() != 0 &&
+                !CopyReplacing(mine, conflicts + QLatin1Char('/') + FileName(mine)))
+                host_.ShowMessage(QString::fromLatin1(synctext::kCopyFileFailed), QString());
+            ClearReadOnly(mine);
+            QFile::remove(mine);
+            break;
+        }
+        CopyReplacing(in, dataFolder_ + QLatin1Char('/') + FileName(in));
+    }
+    return true;
+}
+
+void CSyncMerge::CollectModifiedFiles(QStringList& list, const QString& pattern) const {
+    QStringList files;
+    ListFolderFiles(files, dataFolder_, pattern);
+    for (const QString& path : files) {
+        COutlineDatabase header;
+        if (!header.Open(path, 0) || header.GetModified() == 0) continue;
+        list.append(path);
+        COutlineDatabase outline;
+        if (!outline.Open(path, 1)) continue;
+        const COutlineRecordset* records = outline.GetRecords();
+        for (int i = 0; records && i < records->GetCount(); ++i) {
+            const QString& drawing = records->GetAt(i)->drawing;
+            if (!IsSafePictureName(drawing)) continue;
+            const QString picture = dataFolder_ + QStringLiteral("/Images/") + drawing;
+            // A missing picture would leave the handheld waiting for a file that never comes.
+            if (QFileInfo(picture).isFile()) list.append(picture);
+        }
+    }
+}
+
+bool CSyncMerge::ClearModifiedFlag(const QString& path) {
+    ClearReadOnly(path);
+    COutlineDatabase outline;
+    if (!outline.Open(path, 0)) return true;
+    outline.SetModified(0);
+    return outline.Save(path, 0);
+}

@@ -1,0 +1,225 @@
+// The merge of a Synchronize sync and its folder helpers, on real outline files in a
+// temporary data folder.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "storage/CDeletedOutlinesDatabase.h"
+#include "storage/COutlineDatabase.h"
+#include "sync/CSyncMerge.h"
+#include "sync/ISyncHost.h"
+#include "sync/SyncFolders.h"
+
+namespace {
+
+struct MessageLog : ISyncHost {
+    QStringList shown;
+    void ShowMessage(const QString& text, const QString&) override { shown << text; }
+};
+
+class Merge : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        data = root.filePath("data");
+        work = data + "/TempData";
+        QDir().mkpath(work);
+        QDir().mkpath(data + "/Images");
+    }
+    // Writes an outline with the given identity, flag and item pictures.
+    static void Outline(const QString& path, const QString& uid, int modified, const QString& title = "t",
+                        const QStringList& drawings = {}) {
+        COutlineDatabase db;
+        db.Init();
+        db.SetDocUID(uid);
+        db.SetModified(modified);
+        db.SetTitle(title);
+        for (const QString& d : drawings) {
+            COutlineRecord* r = db.GetRecords()->AddNew();
+            r->text = "item";
+            r->drawing = d;
+        }
+        ASSERT_TRUE(db.Save(path, 1));
+    }
+    static void Put(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QString Title(const QString& path) {
+        COutlineDatabase db;
+        return db.Open(path, 0) ? db.GetTitle() : QString("<unreadable>");
+    }
+    void DeletedList(const QStringList& uids) {
+        CDeletedOutlinesDatabase db;
+        db.InitNew();
+        for (const QString& u : uids) db.AddDeleted(u);
+        ASSERT_TRUE(db.Save(work + "/DeletedFiles.xml", 0));
+    }
+    CSyncMerge merge() { return CSyncMerge(data, work, host); }
+
+    QTemporaryDir root;
+    QString data, work;
+    MessageLog host;
+};
+
+TEST_F(Merge, DeletionsMatchByDocUIDOnlyAndSkipNonOutlines) {
+    Outline(data + "/Kept.orv", "AAAA000000000001", 0);
+    Outline(data + "/Gone.orv", "AAAA000000000002", 1);  // changed here: deleted all the same
+    Outline(data + "/Renamed on desktop.ort", "AAAA000000000003", 0);
+    Put(data + "/notes.txt", "not an outline");
+    DeletedList({"AAAA000000000003", "AAAA000000000002", "FFFF000000000000"});
+    ASSERT_TRUE(merge().ProcessDeletedFiles());
+    EXPECT_TRUE(QFile::exists(data + "/Kept.orv"));
+    EXPECT_FALSE(QFile::exists(data + "/Gone.orv"));
+    EXPECT_FALSE(QFile::exists(data + "/Renamed on desktop.ort"));
+    EXPECT_TRUE(QFile::exists(data + "/notes.txt"));
+    EXPECT_TRUE(host.shown.isEmpty());
+}
+
+TEST_F(Merge, UnreadableDeletedListFailsTheStep) {
+    Outline(data + "/Kept.orv", "AAAA000000000001", 0);
+    Put(work + "/DeletedFiles.xml", "<broken");
+    EXPECT_FALSE(merge().ProcessDeletedFiles());
+    EXPECT_TRUE(QFile::exists(data + "/Kept.orv"));
+}
+
+TEST_F(Merge, ReceivedOutlinesReplaceLocalOnesAndConflictsKeepTheDesktopVersion) {
+    Outline(data + "/Both.orv", "B000000000000001", 1, "desktop version");
+    Outline(data + "/HandheldOnly.orv", "B000000000000002", 0, "old");
+    Outline(data + "/Untouched.orv", "B000000000000003", 1, "mine");
+    Outline(work + "/Both renamed.orv", "B000000000000001", 0, "handheld version");
+    Outline(work + "/HandheldOnly.orv", "B000000000000002", 0, "new");
+    Outline(work + "/Brand new.orv", "B000000000000004", 0, "added");
+    Put(work + "/photo.jpg", "JPEG");
+    Put(work + "/trick.png.orv", "PNG really");  // a picture by its name
+    Put(work + "/.DS_Store", "junk");
+
+    ASSERT_TRUE(merge().ProcessModifiedFiles());
+
+    EXPECT_FALSE(QFile::exists(data + "/Both.orv")) << "the handheld's new name wins";
+    EXPECT_EQ(Title(data + "/Both renamed.orv"), "handheld version");
+    EXPECT_EQ(Title(data + "/Conflicts/Both.orv"), "desktop version");
+    EXPECT_EQ(Title(data + "/HandheldOnly.orv"), "new");
+    EXPECT_FALSE(QFile::exists(data + "/Conflicts/HandheldOnly.orv")) << "changed only on the handheld";
+    EXPECT_EQ(Title(data + "/Untouched.orv"), "mine");
+    EXPECT_EQ(Title(data + "/Brand new.orv"), "added");
+    EXPECT_TRUE(QFile::exists(data + "/Images/photo.jpg"));
+    EXPECT_TRUE(QFile::exists(data + "/Images/trick.png.orv"));
+    EXPECT_FALSE(QFile::exists(data + "/.DS_Store"));
+    EXPECT_FALSE(QFile::exists(data + "/Images/.DS_Store"));
+}
+
+TEST_F(Merge, UnreadableOutlinesFailTheModifiedStep) {
+    struct Case {
+        const char* label;
+        bool strayLocal;   // a local file that is no outline
+        bool badReceived;  // a received file that is no outline
+    };
+    for (const Case& c : {Case{"StrayLocalFile", true, false}, Case{"BadReceivedFile", false, true}}) {
+        SCOPED_TRACE(c.label);
+        DeleteFolderTree(data);
+        QDir().mkpath(work);
+        Outline(data + "/Mine.orv", "C000000000000001", 0);
+        if (c.strayLocal) Put(data + "/readme.txt", "text");
+        if (c.badReceived) Put(work + "/Bad.orv", "<nope");
+        else Outline(work + "/Theirs.orv", "C000000000000002", 0);
+        EXPECT_FALSE(merge().ProcessModifiedFiles());
+    }
+}
+
+TEST_F(Merge, CollectsChangedOutlinesWithTheirExistingSafePictures) {
+    Put(data + "/Images/a.png", "A");
+    Put(data + "/Images/b.png", "B");
+    Put(root.filePath("secret.png"), "outside");
+    Outline(data + "/Changed.orv", "D000000000000001", 1, "c",
+            {"a.png", "", "../../secret.png", "sub/x.png", "missing.png", "a.png"});
+    Outline(data + "/Same.orv", "D000000000000002", 0, "s", {"b.png"});
+    Outline(data + "/Plain.orv", "D000000000000003", 1);
+    Outline(data + "/Tpl.ort", "D000000000000004", 1, "t", {"b.png"});
+    Outline(data + "/Conflicts/Old.orv", "D000000000000005", 1);
+    QDir().mkpath(data + "/Conflicts");
+    QStringList list;
+    const CSyncMerge m = merge();
+    m.CollectModifiedFiles(list, "*.orv");
+    m.CollectModifiedFiles(list, "*.ort");
+    EXPECT_EQ(list, (QStringList{data + "/Changed.orv", data + "/Images/a.png", data + "/Images/a.png",
+                                 data + "/Plain.orv", data + "/Tpl.ort", data + "/Images/b.png"}));
+}
+
+TEST_F(Merge, ClearModifiedFlag) {
+    Outline(data + "/X.orv", "E000000000000001", 1);
+    QFile::setPermissions(data + "/X.orv", QFileDevice::ReadOwner);
+    EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(data + "/X.orv"));
+    COutlineDatabase db;
+    ASSERT_TRUE(db.Open(data + "/X.orv", 0));
+    EXPECT_EQ(db.GetModified(), 0);
+    Put(data + "/text.txt", "plain");
+    EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(data + "/text.txt")) << "not an outline: nothing to do";
+}
+
+TEST(SyncFolders, ListingSkipsSideFilesAndSubfoldersAndMatchesExtensionsInAnyCase) {
+    QTemporaryDir root;
+    const QString d = root.path();
+    for (const char* name : {"a.orv", "B.ORV", "c.ort", "DeletedFiles.xml", "Categories.xml", ".DS_Store"})
+        QFile(d + "/" + name).open(QIODevice::WriteOnly);
+    QDir(d).mkpath("Images.orv");
+    QStringList orv, all;
+    ListFolderFiles(orv, d, "*.orv");
+    ListFolderFiles(all, d, QString());
+    EXPECT_EQ(orv, (QStringList{d + "/B.ORV", d + "/a.orv"}));
+    EXPECT_EQ(all, (QStringList{d + "/.DS_Store", d + "/B.ORV", d + "/a.orv", d + "/c.ort"}));
+}
+
+TEST(SyncFolders, DeleteAndCopyNeverFollowSymbolicLinks) {
+    QTemporaryDir root;
+    const QString outside = root.filePath("outside");
+    QDir().mkpath(outside);
+    QFile(outside + "/precious.orv").open(QIODevice::WriteOnly);
+    const QString tree = root.filePath("tree");
+    QDir().mkpath(tree + "/sub/deeper");
+    QFile(tree + "/sub/deeper/f.orv").open(QIODevice::WriteOnly);
+    QFile(tree + "/ro.orv").open(QIODevice::WriteOnly);
+    QFile::setPermissions(tree + "/ro.orv", QFileDevice::ReadOwner);
+    ASSERT_TRUE(QFile::link(outside, tree + "/sub/link"));
+    ASSERT_TRUE(QFile::link(tree, tree + "/loop"));  // copying through it would never end
+
+    const QString copy = root.filePath("copy/nested");
+    EXPECT_TRUE(CopyFolder(tree, copy));
+    EXPECT_TRUE(QFileInfo::exists(copy + "/sub/deeper/f.orv"));
+    EXPECT_TRUE(QFileInfo::exists(copy + "/ro.orv"));
+    EXPECT_TRUE(QFileInfo(copy + "/sub/link").isSymLink());
+    EXPECT_TRUE(QFileInfo(copy + "/loop").isSymLink());
+
+    EXPECT_TRUE(DeleteFolderTree(tree));
+    EXPECT_FALSE(QFileInfo::exists(tree));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/precious.orv"));
+    EXPECT_TRUE(DeleteFolderTree(root.filePath("copy")));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/precious.orv"));
+    EXPECT_FALSE(DeleteFolderTree(root.filePath("never-there")));
+}
+
+TEST(SyncFolders, CopyReplacesExistingFiles) {
+    QTemporaryDir root;
+    QDir().mkpath(root.filePath("from"));
+    QDir().mkpath(root.filePath("to"));
+    QFile f(root.filePath("from/x.orv"));
+    f.open(QIODevice::WriteOnly);
+    f.write("new");
+    f.close();
+    QFile g(root.filePath("to/x.orv"));
+    g.open(QIODevice::WriteOnly);
+    g.write("old contents");
+    g.close();
+    QFile::setPermissions(root.filePath("to/x.orv"), QFileDevice::ReadOwner);
+    EXPECT_TRUE(CopyFolder(root.filePath("from"), root.filePath("to")));
+    QFile r(root.filePath("to/x.orv"));
+    ASSERT_TRUE(r.open(QIODevice::ReadOnly));
+    EXPECT_EQ(r.readAll(), "new");
+}
+
+}  // namespace

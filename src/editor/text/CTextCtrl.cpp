@@ -20,7 +20,12 @@ std::u16string_view View(QStringView s) { return {s.utf16(), size_t(s.size())}; 
 CTextCtrl::CTextCtrl() { lines_.emplace_back(); }
 
 void CTextCtrl::SetText(QStringView text) {
-    Clear();
+    // Like Clear(), but an item that had a line or two keeps its vector block: loading a
+    // document sets the text of every freshly made item.
+    lines_.clear();
+    if (lines_.capacity() > 4) lines_.shrink_to_fit();
+    rowCount_ = 0;
+    linesRemoved_ = false;
     InsertLine(nullptr, 0, -1);
     InsertText(0, 0, text);
 }

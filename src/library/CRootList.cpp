@@ -68,6 +68,8 @@ CFileTreeRoot* CRootList::AddRoot(const QString& name, const QString& folder, co
 void CRootList::BuildRoots(const QString& dataFolder) {
     ClearRoots();
     m_dataFolder = dataFolder;
+    // An empty folder would make the working folder (or "/") the library.
+    if (dataFolder.trimmed().isEmpty()) return;
     const QString folder = cleanFolder(dataFolder);
     AddRoot(QStringLiteral("Outlines"), folder, config::kOutlineExtension, kRootOutlines);
     AddRoot(QStringLiteral("Templates"), folder, config::kTemplateExtension, kRootTemplates);

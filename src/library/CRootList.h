@@ -44,7 +44,8 @@ public:
     void SetObserver(CLibraryObserver* observer) { m_observer = observer; }
 
     // Replaces the roots by Outlines and Templates in dataFolder, and Conflicts when
-    // dataFolder/Conflicts exists. A missing root folder is created (one level).
+    // dataFolder/Conflicts exists. A missing root folder is created (one level). An empty
+    // dataFolder gives no roots.
     void BuildRoots(const QString& dataFolder);
     void ClearRoots();
     void ScanAll();

@@ -9,6 +9,7 @@
 
 #include "LibraryFixture.h"
 #include "library/FileNames.h"
+#include "platform/Prompter.h"
 #include "storage/CCategoryDatabase.h"
 #include "storage/CDeletedOutlinesDatabase.h"
 #include "storage/COutlineDatabase.h"
@@ -85,11 +86,27 @@ TEST_F(LibraryTest, TheConflictsRootExistsOnlyWithItsFolder) {
     EXPECT_EQ(titles(outlines()), QStringList());
 }
 
-TEST_F(LibraryTest, AMissingDataFolderIsCreated) {
+TEST_F(LibraryTest, AMissingDataFolderIsCreatedAndAnEmptyOneGivesNoRoots) {
     folder_ = dir_.path() + "/new";
     build();
     EXPECT_TRUE(QFileInfo(folder_).isDir());
     EXPECT_EQ(outlines()->GetFolder(), folder_ + "/");
+    roots_.BuildRoots("");
+    EXPECT_EQ(roots_.GetCount(), 0);
+    roots_.ScanAll();
+    roots_.UpdateFile("x.orv");
+}
+
+TEST_F(LibraryTest, AHeaderReadThatIsNotQuietTellsTheUser) {
+    ASSERT_TRUE(writeFile(path("bad.orv"), "nonsense"));
+    platform::ScriptedPrompter prompter;
+    platform::ScopedPrompter scope(&prompter);
+    CTreeData info(path("bad.orv"));
+    EXPECT_FALSE(info.ReadHeader(true));
+    EXPECT_TRUE(prompter.asked().empty());
+    EXPECT_FALSE(info.ReadHeader(false));
+    ASSERT_EQ(prompter.asked().size(), 1u);
+    EXPECT_EQ(prompter.asked()[0].text, "Unknown exception : file " + path("bad.orv"));
 }
 
 TEST_F(LibraryTest, ScanListsOutlinesAndTemplatesByExtensionIgnoringCase) {
@@ -370,15 +387,34 @@ TEST_F(LibraryTest, ReplaceCategoryChangesOnlyReadableMatchingOutlines) {
     outline("t.ort", "T", "Work");
     const QByteArray bad = "<OrvelleDoc><Header><Category>Work</Category>";
     ASSERT_TRUE(writeFile(path("bad.orv"), bad));
+    // The stores beside the outlines are none of a scan's business, damaged or not.
+    const QByteArray badCategories = "<OrvelleCategories><Categories><Item>";
+    const QByteArray badDeleted = "<OrvelleDeletedFiles>";
+    ASSERT_TRUE(writeFile(path("Categories.xml"), badCategories));
+    ASSERT_TRUE(writeFile(path("DeletedFiles.xml"), badDeleted));
     build();
     roots_.ReplaceCategory("Work", "Office");
     EXPECT_EQ(headerOf(path("a.orv")).category, "Office");
     EXPECT_EQ(headerOf(path("b.orv")).category, "Home");
     EXPECT_EQ(headerOf(path("t.ort")).category, "Work");
     EXPECT_EQ(readFile(path("bad.orv")), bad);
+    EXPECT_EQ(readFile(path("Categories.xml")), badCategories);
+    EXPECT_EQ(readFile(path("DeletedFiles.xml")), badDeleted);
     EXPECT_EQ(roots_.FindFile(path("a.orv"))->GetCategory(), "Office");
     roots_.ReplaceCategory("Office");
     EXPECT_EQ(headerOf(path("a.orv")).category, "Unfiled");
+}
+
+TEST_F(LibraryTest, ReplaceCategoryAlsoCoversTheDefaultDataFolder) {
+    const QString other = dir_.path() + "/default";
+    QDir().mkpath(other);
+    ASSERT_TRUE(writeFile(other + "/d.orv", outlineXml("D", "Work")));
+    outline("a.orv", "A", "Work");
+    roots_.SetDefaultDataFolder(other);
+    build();
+    roots_.ReplaceCategory("Work", "Office");
+    EXPECT_EQ(headerOf(path("a.orv")).category, "Office");
+    EXPECT_EQ(headerOf(other + "/d.orv").category, "Office");
 }
 
 TEST_F(LibraryTest, MakeFilePathKnowsOnlyOutlinesAndTemplates) {

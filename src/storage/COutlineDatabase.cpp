@@ -2,6 +2,9 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,13 +56,15 @@ int32_t LeadingInt(const char* s) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-// The text of a leaf element as UTF-8; "" when it has none. Elements with more than
-// one child take the general path.
+// The text content of an element as UTF-8: its only character data in the usual case,
+// else everything below it joined (in scratch).
 const char* LeafText(const pugi::xml_node& e, std::string& scratch) {
     const pugi::xml_node first = e.first_child();
     if (!first) return "";
-    const pugi::xml_node_type t = first.type();
-    if ((t == pugi::node_pcdata || t == pugi::node_cdata) && !first.next_sibling()) return first.value();
+    if (!first.next_sibling()) {
+        const char* v = first.value();  // "" for an element child, whose text follows below
+        if (*v || first.type() != pugi::node_element) return v;
+    }
     scratch.clear();
     for (pugi::xml_node n = first; n && n != e;) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) scratch += n.value();
@@ -79,32 +84,62 @@ QString LeafString(const pugi::xml_node& e, std::string& scratch) {
     return *v ? QString::fromUtf8(v, static_cast<qsizetype>(std::strlen(v))) : QString();
 }
 
+// The children of an Item as this program writes them, in order; other orders and
+// unknown children are read too, just a little more slowly.
+enum ItemField { kId, kIndent, kChecked, kExpanded, kDeleted, kText, kNote, kDrawing, kFieldCount };
+constexpr const char* kItemFields[kFieldCount] = {"Id", "Indent", "Checked", "Expanded",
+                                                   "Deleted", "Text", "Note", "Drawing"};
+
+// name == literal, comparing no further than the first difference (so never past the
+// end of a shorter name); inlined, unlike strcmp.
+template <size_t N>
+inline bool NameIs(const char* name, const char (&literal)[N]) {
+    for (size_t i = 0; i < N; ++i)
+        if (name[i] != literal[i]) return false;
+    return true;
+}
+
+bool Is(const char* name, int field) {
+    switch (field) {
+    case kId: return NameIs(name, "Id");
+    case kIndent: return NameIs(name, "Indent");
+    case kChecked: return NameIs(name, "Checked");
+    case kExpanded: return NameIs(name, "Expanded");
+    case kDeleted: return NameIs(name, "Deleted");
+    case kText: return NameIs(name, "Text");
+    case kNote: return NameIs(name, "Note");
+    case kDrawing: return NameIs(name, "Drawing");
+    default: return false;
+    }
+}
+
+int FieldOf(const char* name, int expected) {
+    if (Is(name, expected)) return expected;
+    for (int f = 0; f < kFieldCount; ++f)
+        if (std::strcmp(name, kItemFields[f]) == 0) return f;
+    return -1;
+}
+
+// A number field: the leading digits of its first character data, as GetInt reads them.
+int32_t LeafInt(const pugi::xml_node& e) { return LeadingInt(e.child_value()); }
+
 void ReadItem(const pugi::xml_node& item, COutlineRecord& r, std::string& scratch) {
+    int expected = 0;
     for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
         const char* name = c.name();
-        switch (name[0]) {
-        case 'I':
-            if (std::strcmp(name, "Id") == 0) r.id = LeadingInt(LeafText(c, scratch));
-            else if (std::strcmp(name, "Indent") == 0) r.indent = static_cast<uint8_t>(LeadingInt(LeafText(c, scratch)));
-            break;
-        case 'C':
-            if (std::strcmp(name, "Checked") == 0) r.checked = LeadingInt(LeafText(c, scratch)) != 0;
-            break;
-        case 'E':
-            if (std::strcmp(name, "Expanded") == 0) r.expanded = LeadingInt(LeafText(c, scratch)) != 0;
-            break;
-        case 'D':
-            if (std::strcmp(name, "Deleted") == 0) r.deleted = LeadingInt(LeafText(c, scratch)) != 0;
-            else if (std::strcmp(name, "Drawing") == 0) r.drawing = LeafString(c, scratch);
-            break;
-        case 'T':
-            if (std::strcmp(name, "Text") == 0) r.text = LeafString(c, scratch);
-            break;
-        case 'N':
-            if (std::strcmp(name, "Note") == 0) r.note = LeafString(c, scratch);
-            break;
-        default: break;
+        if (!*name) continue;  // not an element
+        const int field = FieldOf(name, expected);
+        expected = field + 1;
+        switch (field) {
+        case kId: r.id = LeafInt(c); break;
+        case kIndent: r.indent = static_cast<uint8_t>(LeafInt(c)); break;
+        case kChecked: r.checked = LeafInt(c) != 0; break;
+        case kExpanded: r.expanded = LeafInt(c) != 0; break;
+        case kDeleted: r.deleted = LeafInt(c) != 0; break;
+        case kText: r.text = LeafString(c, scratch); break;
+        case kNote: r.note = LeafString(c, scratch); break;
+        case kDrawing: r.drawing = LeafString(c, scratch); break;
+        default: expected = 0; break;
         }
     }
 }
@@ -158,6 +193,64 @@ void AppendLeaf(pugi::xml_node parent, const char* name, int32_t n) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
+
+namespace {
+// Record-sized slots carved from large blocks, handed out and taken back through a free
+// list. The blocks are kept for reuse for the life of the process.
+class RecordPool {
+public:
+    void* Take() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_free) Refill();
+        Slot* s = m_free;
+        m_free = s->next;
+        return s;
+    }
+    void Give(void* p) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto* s = static_cast<Slot*>(p);
+        s->next = m_free;
+        m_free = s;
+    }
+
+private:
+    union Slot {
+        Slot* next;
+        alignas(COutlineRecord) unsigned char bytes[sizeof(COutlineRecord)];
+    };
+    static constexpr size_t kSlotsPerBlock = 4096;
+    void Refill() {
+        m_blocks.push_back(std::make_unique<Slot[]>(kSlotsPerBlock));
+        Slot* block = m_blocks.back().get();
+        for (size_t i = kSlotsPerBlock; i-- > 0;) {  // handed out in address order
+            block[i].next = m_free;
+            m_free = &block[i];
+        }
+    }
+    std::mutex m_mutex;
+    Slot* m_free = nullptr;
+    std::vector<std::unique_ptr<Slot[]>> m_blocks;
+};
+
+RecordPool& Pool() {
+    static RecordPool* pool = new RecordPool();  // never destroyed: records may outlive statics
+    return *pool;
+}
+}  // namespace
+
+void* COutlineRecord::operator new(size_t size) {
+    if (size != sizeof(COutlineRecord)) return ::operator new(size);  // a derived kind
+    return Pool().Take();
+}
+
+void COutlineRecord::operator delete(void* p, size_t size) noexcept {
+    if (!p) return;
+    if (size != sizeof(COutlineRecord)) {
+        ::operator delete(p);
+        return;
+    }
+    Pool().Give(p);
+}
 
 void COutlineRecord::Reset() {
     id = 0;
@@ -218,25 +311,25 @@ bool COutlineDatabase::ReadRecords() {
     EnsureRecordElements();
     records->RemoveAll();
     std::string scratch;
-    // Every Item in document order; an Item's own children are not searched.
+    // Every Item in document order; an Item's own children are not searched. Only
+    // elements have names, so the name alone tells an Item.
     const pugi::xml_node top = Document();
     for (pugi::xml_node n = top.first_child(); n;) {
-        bool descend = true;
-        if (n.type() == pugi::node_element && std::strcmp(n.name(), "Item") == 0) {
+        if (NameIs(n.name(), "Item")) {
             COutlineRecord* r = records->AddNew();
             if (!r) return false;
             ReadItem(n, *r, scratch);
-            descend = false;
-        }
-        if (descend && n.first_child()) {
-            n = n.first_child();
+        } else if (pugi::xml_node child = n.first_child()) {
+            n = child;
             continue;
         }
-        while (n && !n.next_sibling()) {
+        pugi::xml_node next = n.next_sibling();
+        while (!next) {
             n = n.parent();
-            if (n == top) n = pugi::xml_node();
+            if (!n || n == top) return true;
+            next = n.next_sibling();
         }
-        if (n) n = n.next_sibling();
+        n = next;
     }
     return true;
 }

@@ -18,6 +18,11 @@ public:
     // id 0, indent 0, expanded, not checked, not deleted, empty text, note and drawing.
     void Reset() override;
 
+    // Records come from a pool of their own: an outline of many items makes and drops
+    // them by the hundred thousand, which the general heap handles slowly.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size) noexcept;
+
     int32_t id = 0;         // Id: 0 for items made on the desktop
     uint8_t indent = 0;     // Indent: level 0..9
     bool checked = false;   // Checked

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QSet>
 
 #include "storage/CDeletedOutlinesDatabase.h"
 #include "storage/COutlineDatabase.h"
@@ -71,6 +74,29 @@ bool CSyncMerge::ProcessModifiedFiles() {
     QDir().mkpath(conflicts);
     QDir().mkpath(images);
 
+    // Every local outline is read once, not once per received outline: DocUID -> the
+    // local files holding it, in listing order. A local file leaves the index when it is
+    // deleted or a received file takes its name, which is what made the old rescans see
+    // a file "no longer there".
+    struct Local {
+        QString path;
+        bool modified;
+    };
+    QHash<QString, QList<Local>> byUid;
+    QSet<QString> gone;
+    bool indexed = false;
+    auto index = [&]() -> bool {
+        for (const QString& mine : local) {
+            if (IsPictureName(mine) || IsStrayName(mine)) continue;
+            COutlineDatabase existing;
+            if (!existing.Open(mine, 0)) return false;
+            const QString uid = existing.GetDocUID();
+            if (!uid.isEmpty()) byUid[uid].append(Local{mine, existing.GetModified() != 0});
+        }
+        indexed = true;
+        return true;
+    };
+
     for (const QString& in : received) {
         if (IsStrayName(in)) continue;
         if (IsPictureName(in)) {
@@ -79,20 +105,22 @@ bool CSyncMerge::ProcessModifiedFiles() {
         }
         COutlineDatabase incoming;
         if (!incoming.Open(in, 0)) return false;
+        if (!indexed && !index()) return false;
         const QString uid = incoming.GetDocUID();
-        for (const QString& mine : local) {
-            if (IsPictureName(mine) || IsStrayName(mine) || !QFileInfo::exists(mine)) continue;
-            COutlineDatabase existing;
-            if (!existing.Open(mine, 0)) return false;
-            if (uid.isEmpty() || existing.GetDocUID() != uid) continue;
-            if (existing.GetModified() != 0 &&
-                !CopyReplacing(mine, conflicts + QLatin1Char('/') + FileName(mine)))
-                host_.ShowMessage(QString::fromLatin1(synctext::kCopyFileFailed), QString());
-            ClearReadOnly(mine);
-            QFile::remove(mine);
-            break;
+        if (!uid.isEmpty()) {
+            for (const Local& mine : byUid.value(uid)) {
+                if (gone.contains(mine.path)) continue;
+                if (mine.modified && !CopyReplacing(mine.path, conflicts + QLatin1Char('/') + FileName(mine.path)))
+                    host_.ShowMessage(QString::fromLatin1(synctext::kCopyFileFailed), QString());
+                ClearReadOnly(mine.path);
+                QFile::remove(mine.path);
+                gone.insert(mine.path);
+                break;
+            }
         }
-        CopyReplacing(in, dataFolder_ + QLatin1Char('/') + FileName(in));
+        const QString target = dataFolder_ + QLatin1Char('/') + FileName(in);
+        CopyReplacing(in, target);
+        gone.insert(target);
     }
     return true;
 }

@@ -15,6 +15,12 @@ public:
     // A modal message box with an OK button and no owner window.
     virtual void ShowMessage(const QString& text, const QString& caption) = 0;
 
+    // The user whose data folder the library shows now, or null before the first user
+    // exists; and that data folder ("" when there is none). Read by the session on the
+    // listener thread.
+    virtual CUserItem* CurrentUser() const { return nullptr; }
+    virtual QString DataFolder() const { return {}; }
+
     // Whether the main window exists yet (it does not during the first start's wizard).
     virtual bool HasMainWindow() const { return false; }
     // Makes user current and waits until the switch is done.

@@ -114,6 +114,20 @@ TEST_F(Merge, ReceivedOutlinesReplaceLocalOnesAndConflictsKeepTheDesktopVersion)
     EXPECT_FALSE(QFile::exists(data + "/Images/.DS_Store"));
 }
 
+// A received outline that lands on the name of a local outline with another DocUID
+// replaces that file; a later received outline of the local one's DocUID must then not
+// delete what now lies under that name.
+TEST_F(Merge, AFileNameTakenByAnEarlierReceivedOutlineIsNotMatchedAgain) {
+    Outline(data + "/Shared name.orv", "D000000000000002", 1, "local of D2");
+    Outline(work + "/Shared name.orv", "D000000000000001", 0, "handheld D1");
+    Outline(work + "/Z later.orv", "D000000000000002", 0, "handheld D2");
+
+    ASSERT_TRUE(merge().ProcessModifiedFiles());
+
+    EXPECT_EQ(Title(data + "/Shared name.orv"), "handheld D1");
+    EXPECT_EQ(Title(data + "/Z later.orv"), "handheld D2");
+}
+
 TEST_F(Merge, UnreadableOutlinesFailTheModifiedStep) {
     struct Case {
         const char* label;

@@ -238,14 +238,22 @@ RecordPool& Pool() {
 }
 }  // namespace
 
+// Under AddressSanitizer records use the general heap, so that a record used after its
+// deletion is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUsePool = false;
+#else
+constexpr bool kUsePool = true;
+#endif
+
 void* COutlineRecord::operator new(size_t size) {
-    if (size != sizeof(COutlineRecord)) return ::operator new(size);  // a derived kind
+    if (!kUsePool || size != sizeof(COutlineRecord)) return ::operator new(size);  // or a derived kind
     return Pool().Take();
 }
 
 void COutlineRecord::operator delete(void* p, size_t size) noexcept {
     if (!p) return;
-    if (size != sizeof(COutlineRecord)) {
+    if (!kUsePool || size != sizeof(COutlineRecord)) {
         ::operator delete(p);
         return;
     }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "DumpCommand.h"
+#include "ServeCommand.h"
 #include "orvelle/Version.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
         for (int i = 2; i < argc; ++i) paths << QFile::decodeName(argv[i]);
         return RunDumpCommand(paths);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--serve") == 0) return RunServeCommand(argc, argv);
     QCoreApplication app(argc, argv);
     std::fprintf(stderr, "Orvelle %s: the main window is not built yet.\n", ORVELLE_VERSION_TEXT);
     return 0;

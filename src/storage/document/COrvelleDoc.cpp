@@ -313,6 +313,9 @@ bool COrvelleDoc::SaveTo(const QString& path, bool replace) {
         setPathName(previousPath);
         m_outline.SetIsNew(wasNew);
     }
+    // The files list shows what is on disk, also right after a plain "Save".
+    UpdateLibrary(target);
+    if (!m_isFilingCabinet) RefreshListAfterSave(target);
     return true;
 }
 
@@ -337,6 +340,8 @@ void COrvelleDoc::ReplaceDocCategory(const QString& oldName, const QString& newN
 }
 
 bool COrvelleDoc::SaveAsTemplate() {
+    // The cabinet is a scratch pad with a fixed file, never a template.
+    if (m_isFilingCabinet) return false;
     const bool wasTemplate = m_isTemplate;
     const bool wasNew = m_outline.IsNew();
     m_isTemplate = true;

@@ -53,7 +53,11 @@ public:
     bool SaveDocument(const QString& path);
     // True ("continue") when the document may close.
     bool CanClose();
-    // Save or Save As without a file dialog; see the source for where an empty path leads.
+    // Save or Save As without a file dialog. An empty path means the current path name;
+    // a document without one (and replace set) goes to the new-file folder (else the data
+    // folder) under its window title up to the first character a file name cannot hold,
+    // numbered when taken. With replace the document takes the path; without it the file
+    // is a copy and the document keeps its own. False when nothing could be written.
     bool SaveTo(const QString& path, bool replace);
 
     // Saves under the current path, or under a path made from the title for a new outline;
@@ -70,7 +74,7 @@ public:
     // category follows when it was oldName; an unknown category becomes "Unfiled".
     void ReplaceDocCategory(const QString& oldName, const QString& newName);
     // "Save As Template": writes the outline as a template and reopens it in place.
-    // Returns true when the template was written.
+    // Returns true when the template was written; the filing cabinet is never saved as one.
     bool SaveAsTemplate();
 
     // --- titles ----------------------------------------------------------------------------

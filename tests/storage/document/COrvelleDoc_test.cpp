@@ -433,6 +433,8 @@ TEST(SaveTo, ADocumentWithoutAFileIsNamedAfterItsWindowTitleAndNeverOverwrites) 
     EXPECT_EQ(doc->pathName(), f.Path("Pl-1.orv"));
     EXPECT_EQ(ReadFile(f.Path("Plan.orv")), other);
     EXPECT_EQ(ReadHeader(f.Path("Pl-1.orv")).items, QStringList{"Beach"});
+    EXPECT_NE(f.host.roots.FindFile(f.Path("Pl-1.orv")), nullptr);
+    EXPECT_EQ(f.host.listRefreshes, QStringList{f.Path("Pl-1.orv")});
     EXPECT_EQ(f.host.waitCursors, 1);
     EXPECT_EQ(f.host.waitDepth, 0);
 

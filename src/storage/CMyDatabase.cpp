@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <QDir>
 #include <QFile>
@@ -441,11 +444,22 @@ QString CMyDatabase::GetXml() const {
 }
 
 void CMyDatabase::ReleaseRecordElements() {
+    if (m_recordsReleased) return;
     const CDBElement container = RecordsContainer();
     if (!container || !GetRecordset()) return;
     pugi::xml_node c(Unwrap(container));
     while (pugi::xml_node child = c.first_child()) c.remove_child(child);
     m_recordsReleased = true;
+    // A loaded document keeps the whole file's bytes for as long as any of its text
+    // points into them; a copy of what is left holds only that.
+    auto compact = std::make_unique<pugi::xml_document>();
+    compact->reset(*m_doc);
+    m_doc = std::move(compact);
+#ifdef __GLIBC__
+    // The freed nodes lie between the records read from them; without this the heap
+    // keeps those pages and the process stays as large as it was with the whole DOM.
+    malloc_trim(0);
+#endif
 }
 
 void CMyDatabase::EnsureRecordElements() const {

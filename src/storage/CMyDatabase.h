@@ -104,7 +104,8 @@ private:
 };
 
 // A non-owning handle to one element of a store's document. It stays valid until that
-// element is removed or the store's document is replaced (Open, LoadXml) or destroyed.
+// element is removed or the store's document is replaced (Open, LoadXml,
+// ReleaseRecordElements, Save with records) or destroyed.
 // A default-constructed handle is null; operations given a null handle do nothing.
 class CDBElement {
 public:

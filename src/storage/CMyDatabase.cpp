@@ -424,7 +424,22 @@ bool CMyDatabase::Save(const QString& path, int flag) {
 
     QSaveFile file(info.absoluteFilePath());
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(xml.data(), static_cast<qint64>(xml.size())) != static_cast<qint64>(xml.size())) {
+    // QSaveFile buffers what is written: a short write on a full disk (or past a file
+    // size limit) would otherwise surface only inside commit(), and some Qt versions
+    // rename the cut-off file over the old one regardless. Every write and the flush
+    // are checked here, so a failure cancels before anything is renamed.
+    const char* p = xml.data();
+    qint64 left = static_cast<qint64>(xml.size());
+    while (left > 0) {
+        const qint64 written = file.write(p, left);
+        if (written <= 0) {
+            file.cancelWriting();
+            return false;
+        }
+        p += written;
+        left -= written;
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }

@@ -1,5 +1,10 @@
 #include "storage/COutlineDatabase.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <QDir>
 
@@ -232,6 +237,44 @@ TEST(COutlineDatabaseRecords, ReleasedElementsAreRebuiltBeforeElementAccess) {
     const CDBElement items = db.SelectElement("//OrvelleDoc/OutlineItems");
     db.AddChild(items, "Item", "");
     EXPECT_EQ(db.GetItems("Item").size(), 3u);
+}
+
+// A disk that fills up mid-save: the written bytes are cut off at a file size limit
+// (a full disk fails the same way, with a short write). The save must report the failure
+// and the outline already on disk must stay as it was, even when the new file is small
+// enough to sit whole in the writer's buffer until the end.
+TEST(COutlineDatabaseRecords, SaveCutOffByAFullDiskFailsAndKeepsTheOldFile) {
+    testsupport::TempHome home;
+    const QString path = home.path() + "/Outline.orv";
+    {
+        COutlineDatabase old;
+        old.SetTitle("Old");
+        AddRecord(old, 1, 0, "kept as it was");
+        AddRecord(old, 2, 1, "every byte of it");
+        ASSERT_TRUE(old.Save(path, 1));
+    }
+    const QByteArray before = ReadAll(path);
+    ASSERT_GT(before.size(), 64);
+
+    COutlineDatabase db;
+    db.SetTitle("New");
+    AddRecord(db, 1, 0, "one item");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Past the limit a write fails with EFBIG instead of killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
+        _exit(db.Save(path, 1) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a cut-off save reported success";
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(QDir(home.path()).entryList({"*.orv*"}, QDir::Files | QDir::Hidden), QStringList{"Outline.orv"})
+        << "no temporary file is left behind";
 }
 
 TEST(COutlineDatabaseOpen, RefusesOtherDocumentsAndLeavesThemUntouched) {

@@ -47,7 +47,7 @@ bool CopyEntry(const QFileInfo& source, const QString& target) {
         QFile::remove(target);
     }
     if (source.isSymLink()) return QFile::link(source.symLinkTarget(), target);
-    return QFile::copy(source.filePath(), target);
+    return CopyFileQuick(source.filePath(), target);
 }
 
 // Copies what a sync can change in a data folder: every file directly in it (the merge

@@ -23,7 +23,7 @@ bool CopyReplacing(const QString& source, const QString& target) {
         ClearReadOnly(target);
         QFile::remove(target);
     }
-    return QFile::copy(source, target);
+    return CopyFileQuick(source, target);
 }
 
 }  // namespace
@@ -145,10 +145,44 @@ void CSyncMerge::CollectModifiedFiles(QStringList& list, const QString& pattern)
     }
 }
 
+namespace {
+
+// Turns the header's "<Modified>1</Modified>" into "<Modified>0</Modified>" by rewriting
+// that one byte where it lies. A sync clears the flag on every outline of the library,
+// and a full atomic save (temporary file, flush to disk, rename) of each would cost far
+// more than the sync itself; a one-byte write cannot tear, so the file is whole either
+// way. false (file unchanged) when the flag is not written that simply, so the caller
+// saves the whole document instead.
+bool ClearFlagInPlace(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    const QByteArray bytes = file.readAll();
+    const qsizetype header = bytes.indexOf("<Header>");
+    if (header < 0) return false;
+    static const QByteArray open = "<Modified>";
+    const qsizetype at = bytes.indexOf(open, header);
+    const qsizetype end = bytes.indexOf("</Header>", header);
+    if (at < 0 || (end >= 0 && at > end)) return false;
+    const qsizetype digit = at + open.size();
+    if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return false;
+    if (bytes.mid(digit + 1, 11) != "</Modified>") return false;
+    if (!file.seek(digit) || file.write("0", 1) != 1 || !file.flush()) return false;
+    file.close();
+    // Whatever the text search found, the document itself must now read as unmodified.
+    COutlineDatabase check;
+    if (check.Open(path, 0) && check.GetModified() == 0) return true;
+    if (file.open(QIODevice::ReadWrite) && file.seek(digit)) file.write(bytes.constData() + digit, 1);
+    return false;
+}
+
+}  // namespace
+
 bool CSyncMerge::ClearModifiedFlag(const QString& path) {
     ClearReadOnly(path);
+    if (ClearFlagInPlace(path)) return true;
     COutlineDatabase outline;
     if (!outline.Open(path, 0)) return true;
+    if (outline.GetModified() == 0) return true;  // already clear: nothing to write
     outline.SetModified(0);
     return outline.Save(path, 0);
 }

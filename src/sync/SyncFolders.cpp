@@ -1,5 +1,10 @@
 #include "sync/SyncFolders.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +14,41 @@ namespace {
 const QDir::Filters kEverything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 }  // namespace
+
+bool CopyFileQuick(const QString& source, const QString& target) {
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    const QByteArray targetName = QFile::encodeName(target);
+    const int out = ::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) { ok = false; break; }
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) { ok = false; break; }
+            done += w;
+        }
+        if (!ok) break;
+    }
+    ::close(in);
+    if (::close(out) != 0) ok = false;
+    if (!ok) ::unlink(targetName.constData());
+    return ok;
+}
 
 void ClearReadOnly(const QString& path) {
     const QFileInfo info(path);
@@ -68,7 +108,7 @@ bool CopyFolder(const QString& sourceFolder, const QString& targetFolder) {
                 ClearReadOnly(target);
                 QFile::remove(target);
             }
-            ok = QFile::copy(info.filePath(), target) && ok;
+            ok = CopyFileQuick(info.filePath(), target) && ok;
         }
     }
     return ok;

@@ -22,5 +22,11 @@ bool DeleteFolderTree(const QString& folder);
 // Goes on past a failed entry so as much as possible arrives; false if any failed.
 bool CopyFolder(const QString& sourceFolder, const QString& targetFolder);
 
+// Copies one regular file to target, which must not exist yet, with the source's
+// permissions. Unlike QFile::copy it does not flush every copy to disk: a sync copies
+// thousands of files, and the flush of each would cost more than the sync. false when
+// the copy could not be made completely (a partial target is removed).
+bool CopyFileQuick(const QString& source, const QString& target);
+
 // Gives the file its owner's write permission back (the "read-only" flag here).
 void ClearReadOnly(const QString& path);

@@ -165,6 +165,49 @@ TEST_F(Merge, CollectsChangedOutlinesWithTheirExistingSafePictures) {
                                  data + "/Plain.orv", data + "/Tpl.ort", data + "/Images/b.png"}));
 }
 
+// The flag is cleared by rewriting its one byte where it can be, and by a whole save
+// where the text is not the plain "1" the program writes.
+TEST_F(Merge, ClearModifiedFlagInPlaceOrBySaving) {
+    struct Case {
+        const char* label;
+        QByteArray from, to;  // a change to the saved file before clearing
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {"AsSaved", "", "", true},
+        {"Spaced", "<Modified>1</Modified>", "<Modified> 1 </Modified>", false},
+        {"DecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>1</Modified></Header> --><OrvelleDoc>", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString path = data + "/F.orv";
+        Outline(path, "E000000000000009", 1, "flagged");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        f.close();
+        if (!c.from.isEmpty()) {
+            ASSERT_TRUE(bytes.contains(c.from));
+            bytes.replace(c.from, c.to);
+            QFile::remove(path);
+            Put(path, bytes);
+        }
+        EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(path));
+        COutlineDatabase db;
+        ASSERT_TRUE(db.Open(path, 0));
+        EXPECT_EQ(db.GetModified(), 0);
+        EXPECT_EQ(db.GetTitle(), "flagged");
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray after = f.readAll();
+        f.close();
+        if (c.inPlace) {
+            QByteArray expected = bytes;
+            expected.replace("<Modified>1</Modified>", "<Modified>0</Modified>");
+            EXPECT_EQ(after, expected) << "only the flag's byte changes";
+        }
+    }
+}
+
 TEST_F(Merge, ClearModifiedFlag) {
     Outline(data + "/X.orv", "E000000000000001", 1);
     QFile::setPermissions(data + "/X.orv", QFileDevice::ReadOwner);

@@ -1,0 +1,212 @@
+// Whole sync sessions over loopback against the handheld simulator, beside the bare
+// stop-and-wait exchange of 4096-byte chunks they are built on (measured in the same run).
+//
+//   sync_session_bench --benchmark_counters_tabular=true
+//
+// DesktopOverwritesHandheld: 1,000 outlines (20 MB in all) and 100 pictures of 100 KB.
+// Synchronize: 1,000 outlines received, 1,000 local ones, 500 of them with the DocUIDs
+// of received ones and half of those changed on the desktop.
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "HandheldSimulator.h"
+#include "app/config/CAppSettings.h"
+#include "app/config/ConfigTable.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/Sockets.h"
+#include "storage/COutlineDatabase.h"
+#include "sync/COrvelleSync.h"
+#include "sync/CUserList.h"
+#include "sync/ISyncHost.h"
+#include "sync/SyncFolders.h"
+
+namespace {
+
+constexpr long kBarePayload = 16L * 1024 * 1024;
+
+std::pair<int, int> LoopbackPair() {
+    const int listenFd = platform::OpenListeningSocket(0);
+    const std::uint16_t port = platform::ListeningPort(listenFd);
+    int client = -1;
+    std::thread connector([&] { client = platform::ConnectTo("127.0.0.1", port); });
+    platform::SocketWait wait;
+    const platform::AcceptedPeer server = platform::AcceptConnection(listenFd, 5000, &wait);
+    connector.join();
+    platform::CloseSocket(listenFd);
+    return {server.fd, client};
+}
+
+void BareChunkExchange(benchmark::State& state) {
+    auto [a, b] = LoopbackPair();
+    std::vector<char> chunk(4096, 'x');
+    std::thread receiver([fd = b] {
+        std::vector<char> in(4096);
+        for (;;) {
+            long have = 0;
+            while (have < 4096) {
+                const long n = platform::ReceiveSome(fd, in.data() + have, std::size_t(4096 - have), 10000);
+                if (n <= 0) return;
+                have += n;
+            }
+            if (platform::SendAll(fd, "OK", 2) != 2) return;
+        }
+    });
+    for (auto _ : state) {
+        for (long sent = 0; sent < kBarePayload; sent += 4096) {
+            platform::SendAll(a, chunk.data(), chunk.size());
+            char ack[3];
+            platform::ReceiveSome(a, ack, 2, 10000);
+        }
+    }
+    platform::ShutdownSocket(a);
+    receiver.join();
+    platform::CloseSocket(a);
+    platform::CloseSocket(b);
+    state.SetBytesProcessed(state.iterations() * kBarePayload);
+}
+BENCHMARK(BareChunkExchange)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// An outline of about bytes bytes.
+void WriteOutline(const QString& path, const QString& uid, int modified, int bytes) {
+    COutlineDatabase db;
+    db.Init();
+    db.SetDocUID(uid);
+    db.SetModified(modified);
+    db.SetTitle(QStringLiteral("Outline ") + uid);
+    const QString text(180, QLatin1Char('w'));
+    for (int written = 0; written < bytes; written += 320) {  // an item takes about 320 bytes
+        COutlineRecord* r = db.GetRecords()->AddNew();
+        r->text = text;
+    }
+    db.Save(path, 1);
+}
+
+QString Uid(int n) { return QStringLiteral("%1").arg(n, 16, 16, QLatin1Char('0')).toUpper(); }
+
+struct Host : ISyncHost {
+    CUserItem* current = nullptr;
+    QString folder;
+    void ShowMessage(const QString&, const QString&) override {}
+    CUserItem* CurrentUser() const override { return current; }
+    QString DataFolder() const override { return folder; }
+    void SwitchUser(CUserItem* user) override {
+        current = user;
+        folder = user->GetDefaultDataFolder();
+    }
+};
+
+// A desktop with one user, its sync listening on a port of its own.
+struct Desktop {
+    Desktop() {
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+        host.SwitchUser(users.CreateUser(QStringLiteral("Bench"), QStringLiteral("BENCH")));
+        QDir().mkpath(host.folder);
+        sync.SetPort(0);
+        sync.SetProgressPauses(false);
+        sync.SetReportSink([this](const COrvelleSync::SessionReport& r) {
+            std::lock_guard lock(mutex);
+            last = r;
+            ++served;
+            done.notify_all();
+        });
+        sync.StartListener();
+    }
+    // One sync; true when both sides saw it end well.
+    bool Sync(const sim::HandheldOptions& options) {
+        int before;
+        {
+            std::lock_guard lock(mutex);
+            before = served;
+        }
+        const sim::HandheldResult r = sim::RunHandheld("127.0.0.1", sync.Port(), options);
+        std::unique_lock lock(mutex);
+        done.wait_for(lock, std::chrono::seconds(60), [&] { return served > before; });
+        return r.endConnection && served > before && last.outcome == COrvelleSync::Outcome::Ok;
+    }
+
+    QTemporaryDir home;
+    platform::MemorySettingsStore store;
+    CAppSettings settings{store};
+    CUserList users{settings};
+    Host host;
+    COrvelleSync sync{settings, users, host};
+    std::mutex mutex;
+    std::condition_variable done;
+    int served = 0;
+    COrvelleSync::SessionReport last;
+};
+
+void DesktopOverwritesHandheld(benchmark::State& state) {
+    Desktop desktop;
+    config::SetSyncDirection(desktop.settings, 1);
+    config::SetSyncDefaultDirection(desktop.settings, 1);
+    const QString data = desktop.host.folder;
+    QDir().mkpath(data + "/Images");
+    long bytes = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const QString path = data + QStringLiteral("/Outline %1.orv").arg(i);
+        WriteOutline(path, Uid(i + 1), 1, 20 * 1000);
+        bytes += QFileInfo(path).size();
+    }
+    const QByteArray picture(100 * 1024, 'p');
+    for (int i = 0; i < 100; ++i) {
+        QFile f(data + QStringLiteral("/Images/picture %1.png").arg(i));
+        f.open(QIODevice::WriteOnly);
+        f.write(picture);
+        bytes += picture.size();
+    }
+    sim::HandheldOptions options;
+    options.deviceId = QStringLiteral("BENCH");
+    for (auto _ : state) {
+        if (!desktop.Sync(options)) state.SkipWithError("the sync did not complete");
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(DesktopOverwritesHandheld)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Synchronize(benchmark::State& state) {
+    Desktop desktop;
+    config::SetSyncDirection(desktop.settings, 0);
+    config::SetSyncDefaultDirection(desktop.settings, 0);
+    const QString data = desktop.host.folder;
+    QTemporaryDir files;
+    const QString pristine = files.filePath("desktop");
+    const QString handheld = files.filePath("handheld");
+    QDir().mkpath(pristine);
+    QDir().mkpath(handheld);
+    constexpr int kSize = 20 * 1000;
+    // Received: DocUIDs 1..1000. Local: 501..1500, so 500 shared; 250 of those changed here.
+    for (int i = 1; i <= 1000; ++i)
+        WriteOutline(handheld + QStringLiteral("/Received %1.orv").arg(i), Uid(i), 0, kSize);
+    for (int i = 501; i <= 1500; ++i)
+        WriteOutline(pristine + QStringLiteral("/Local %1.orv").arg(i), Uid(i), i <= 750 ? 1 : 0, kSize);
+    sim::HandheldOptions options;
+    options.deviceId = QStringLiteral("BENCH");
+    options.inputFolder = handheld;
+    for (auto _ : state) {
+        state.PauseTiming();
+        DeleteFolderTree(data);
+        CopyFolder(pristine, data);
+        state.ResumeTiming();
+        if (!desktop.Sync(options)) state.SkipWithError("the sync did not complete");
+    }
+    if (QDir(data + "/Conflicts").entryList(QDir::Files).size() != 250) state.SkipWithError("wrong conflicts");
+    if (QDir(data).entryList({"*.orv"}, QDir::Files).size() != 1500) state.SkipWithError("wrong outlines");
+}
+BENCHMARK(Synchronize)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

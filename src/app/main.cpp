@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--serve") == 0) return RunServeCommand(argc, argv);
     QCoreApplication app(argc, argv);
-    std::fprintf(stderr, "Orvelle %s: the main window is not built yet.\n", ORVELLE_VERSION_TEXT);
-    return 0;
+    // The window comes later; until then the program offers its command-line modes.
+    std::fprintf(stderr,
+                 "Orvelle %s\n"
+                 "usage: orvelle --dump FILE...          print outline documents and templates as text\n"
+                 "       orvelle --serve [--port N]      serve handheld syncs without a window\n",
+                 ORVELLE_VERSION_TEXT);
+    return argc >= 2 ? 2 : 0;
 }

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <poll.h>
 
 #include <dns_sd.h>
@@ -23,6 +24,9 @@ int ServiceRegistration::Register(const std::string& name, const std::string& ty
     Withdraw();
     onReply_ = std::move(onReply);
     replied_ = false;
+    // Avahi's compatibility layer prints a warning for every process that uses it; the
+    // user of a home server would read it in every log.
+    setenv("AVAHI_COMPAT_NOWARN", "1", 0);
     DNSServiceRef ref = nullptr;
     const DNSServiceErrorType error =
         DNSServiceRegister(&ref, 0, 0, name.empty() ? nullptr : name.c_str(), type.c_str(),

@@ -74,14 +74,13 @@ int COutlineMan::Open(const QString& path) {
     isNew_ = false;
     db_ = std::make_unique<ModelDatabase>();
     MakeUndo();
-    if (!db_->Open(path, 1)) {
+    // The records hold everything; the document's copies of the items would only double
+    // the memory until the next write rebuilds them, so they are never kept.
+    if (!db_->OpenReleased(path)) {
         undo_.reset();
         db_.reset();
         return 0;
     }
-    // The records now hold everything; the document's copies of the items would only
-    // double the memory until the next write rebuilds them.
-    db_->ReleaseItemElements();
     BuildTree();
     OnModified(false);
     return 1;

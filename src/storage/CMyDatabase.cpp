@@ -303,39 +303,197 @@ bool CMyDatabase::AcceptParsed(std::unique_ptr<pugi::xml_document>& parsed) cons
     return expected.isEmpty() || expected.toUtf8() == root.name();
 }
 
-int CMyDatabase::Open(const QString& path, int flag) {
+void* CMyDatabase::ReadWholeFile(const QString& path, size_t* size) {
     QFile file(path);
     const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize) return 0;
-    if (!file.open(QIODevice::ReadOnly)) return 0;
+    if (!info.isFile() || info.size() > kMaxFileSize) return nullptr;
+    if (!file.open(QIODevice::ReadOnly)) return nullptr;
 
     // A document starts with '<' once a byte-order mark and white space are passed (or
     // with a UTF-16/UTF-32 mark or '<' in those encodings). Anything else cannot be XML,
     // and a large file of it is not worth reading.
-    if (!LooksLikeXml(file.peek(4096))) return 0;
+    if (!LooksLikeXml(file.peek(4096))) return nullptr;
 
-    const qint64 size = file.size();
-    void* buffer = pugi::get_memory_allocation_function()(static_cast<size_t>(size > 0 ? size : 1));
-    if (!buffer) return 0;
+    const qint64 length = file.size();
+    void* buffer = pugi::get_memory_allocation_function()(static_cast<size_t>(length > 0 ? length : 1));
+    if (!buffer) return nullptr;
     qint64 got = 0;
-    while (got < size) {
-        const qint64 r = file.read(static_cast<char*>(buffer) + got, size - got);
+    while (got < length) {
+        const qint64 r = file.read(static_cast<char*>(buffer) + got, length - got);
         if (r <= 0) break;
         got += r;
     }
-    if (got != size) {
+    if (got != length) {
         pugi::get_memory_deallocation_function()(buffer);
-        return 0;
+        return nullptr;
     }
+    *size = static_cast<size_t>(length);
+    return buffer;
+}
+
+int CMyDatabase::Open(const QString& path, int flag) {
+    size_t size = 0;
+    void* buffer = ReadWholeFile(path, &size);
+    if (!buffer) return 0;
     auto parsed = std::make_unique<pugi::xml_document>();
-    const pugi::xml_parse_result result =
-        parsed->load_buffer_inplace_own(buffer, static_cast<size_t>(size), kParseOptions);
+    const pugi::xml_parse_result result = parsed->load_buffer_inplace_own(buffer, size, kParseOptions);
     if (!result || !AcceptParsed(parsed)) return 0;
     m_doc = std::move(parsed);
     m_recordsReleased = false;
     if (flag == 1 && !ReadRecords()) return 0;
     return 1;
 }
+
+namespace {
+
+struct FileBuffer {
+    void* p = nullptr;
+    ~FileBuffer() {
+        if (p) pugi::get_memory_deallocation_function()(p);
+    }
+};
+
+const char* Find(const char* from, const char* end, const std::string& what) {
+    if (from >= end) return nullptr;
+    return static_cast<const char*>(memmem(from, static_cast<size_t>(end - from), what.data(), what.size()));
+}
+
+// Searches from the end: what is looked for sits near it, after megabytes of records.
+const char* FindLast(const char* begin, const char* end, const std::string& what) {
+    const size_t n = what.size();
+    for (const char* p = end; static_cast<size_t>(p - begin) >= n;) {
+        const void* at = memrchr(begin, what[0], static_cast<size_t>(p - begin) - n + 1);
+        if (!at) return nullptr;
+        const char* c = static_cast<const char*>(at);
+        if (std::memcmp(c, what.data(), n) == 0) return c;
+        p = c + n - 1;
+    }
+    return nullptr;
+}
+
+// True when the bytes are UTF-8 as the parser would read them: no other byte-order mark
+// and no declaration of another encoding.
+bool IsUtf8Document(const char* p, size_t n) {
+    if (n >= 2 && (static_cast<unsigned char>(p[0]) == 0xFF || static_cast<unsigned char>(p[0]) == 0xFE ||
+                   p[0] == 0 || p[1] == 0))
+        return false;
+    if (n >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) {
+        p += 3;
+        n -= 3;
+    }
+    if (n < 5 || std::memcmp(p, "<?xml", 5) != 0) return true;
+    const char* end = Find(p, p + n, "?>");
+    if (!end) return false;
+    const char* enc = Find(p, end, "encoding");
+    if (!enc) return true;
+    const char* q = enc + 8;
+    while (q < end && (*q == ' ' || *q == '=' || *q == '\t' || *q == '\r' || *q == '\n')) ++q;
+    if (q >= end || (*q != '"' && *q != '\'')) return false;
+    const char quote = *q++;
+    const char* v = q;
+    while (q < end && *q != quote) ++q;
+    const QByteArray value = QByteArray(v, static_cast<qsizetype>(q - v)).toLower();
+    return value == "utf-8" || value == "utf8";
+}
+
+int CountElements(const pugi::xml_node& top, const char* name) {
+    int count = 0;
+    for (pugi::xml_node n = top.first_child(); n;) {
+        if (n.type() == pugi::node_element && std::strcmp(n.name(), name) == 0) ++count;
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling()) {
+            n = n.parent();
+            if (n == top) n = pugi::xml_node();
+        }
+        if (n) n = n.next_sibling();
+    }
+    return count;
+}
+
+}  // namespace
+
+int CMyDatabase::OpenReleased(const QString& path) {
+    const char* containerTag = RecordsContainerTag();
+    const char* recordTag = RecordTag();
+    if (containerTag && recordTag && GetRecordset()) {
+        FileBuffer file;
+        size_t size = 0;
+        file.p = ReadWholeFile(path, &size);
+        if (!file.p) return 0;
+        if (OpenInPieces(static_cast<char*>(file.p), size, containerTag, recordTag)) return 1;
+    }
+    // Anything the piecewise reading does not take on (other encodings, unusual
+    // layouts, errors) goes through the whole-document path, which also decides what
+    // a bad file gives.
+    if (!Open(path, 1)) return 0;
+    ReleaseRecordElements();
+    return 1;
+}
+
+bool CMyDatabase::OpenInPieces(char* buffer, size_t size, const char* containerTag, const char* recordTag) {
+    if (!IsUtf8Document(buffer, size)) return false;
+    const std::string open = std::string("<") + containerTag + ">";
+    const std::string close = std::string("</") + containerTag + ">";
+    const std::string recordEnd = std::string("</") + recordTag + ">";
+    const char* end = buffer + size;
+    const char* openAt = Find(buffer, end, open);
+    if (!openAt) return false;
+    const char* bodyBegin = openAt + open.size();
+    const char* bodyEnd = FindLast(bodyBegin, end, close);
+    if (!bodyEnd) return false;
+
+    // The document without the records: if the cut went anywhere but around the one
+    // records container (text in a comment, a CDATA section, a second container), this
+    // does not parse or does not show exactly one empty container.
+    std::string skeleton(buffer, static_cast<size_t>(bodyBegin - buffer));
+    skeleton.append(bodyEnd, static_cast<size_t>(end - bodyEnd));
+    auto parsed = std::make_unique<pugi::xml_document>();
+    if (!parsed->load_buffer(skeleton.data(), skeleton.size(), kParseOptions, pugi::encoding_utf8) ||
+        !AcceptParsed(parsed))
+        return false;
+    std::string().swap(skeleton);
+    if (CountElements(*parsed, containerTag) != 1 || CountElements(*parsed, recordTag) != 0) return false;
+    std::swap(m_doc, parsed);
+    const CDBElement container = RecordsContainer();
+    if (!container || pugi::xml_node(Unwrap(container)).first_child()) {
+        std::swap(m_doc, parsed);
+        return false;
+    }
+
+    // The records a piece at a time, each piece ending after a record's end tag: the
+    // parser's nodes for one piece are few enough to stay in the cache and are reused
+    // by the next, where the whole file's would be many times its size in fresh memory.
+    // A cut inside a record (a nested record, an end tag in a comment or CDATA) leaves
+    // an unclosed element or section, which the piece's parse reports.
+    constexpr size_t kPiece = 256 * 1024;
+    CDBRecordset* records = GetRecordset();
+    records->RemoveAll();
+    pugi::xml_document piece;
+    bool ok = true;
+    for (char* p = const_cast<char*>(bodyBegin); ok && p < bodyEnd;) {
+        char* pieceEnd = const_cast<char*>(bodyEnd);
+        if (static_cast<size_t>(bodyEnd - p) > kPiece) {
+            if (const char* at = Find(p + kPiece, bodyEnd, recordEnd)) pieceEnd = const_cast<char*>(at) + recordEnd.size();
+        }
+        ok = piece.load_buffer_inplace(p, static_cast<size_t>(pieceEnd - p), kParseOptions | pugi::parse_fragment,
+                                       pugi::encoding_utf8) &&
+             ReadRecordPiece(Wrap(piece.internal_object()));
+        piece.reset();
+        p = pieceEnd;
+    }
+    if (!ok) {
+        records->RemoveAll();
+        std::swap(m_doc, parsed);
+        return false;
+    }
+    m_recordsReleased = true;
+    return true;
+}
+
+bool CMyDatabase::ReadRecordPiece(CDBElement) { return false; }
 
 bool CMyDatabase::LoadXml(const QString& text) {
     const qsizetype last = text.lastIndexOf(u'>');

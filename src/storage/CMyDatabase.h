@@ -138,6 +138,12 @@ public:
     // (see DocumentElementName); the store is then unchanged and the file untouched.
     // With flag 1 the records are read as well. Returns 1 on success.
     int Open(const QString& path, int flag);
+    // Open(path, 1) followed by ReleaseRecordElements(), with the same results, but for
+    // stores that name their records container and record element (RecordsContainerTag,
+    // RecordTag) without ever holding the whole file's record elements: the records are
+    // read a piece of the file at a time. Returns 1 on success, 0 as Open does; on
+    // failure the document is as it was, the recordset may have been emptied.
+    int OpenReleased(const QString& path);
     // Creates the folder of path with any missing parents, calls WriteRecords() when
     // flag is non-zero, and writes the document to path through a temporary file that
     // replaces the old one. True when the file was written.
@@ -201,6 +207,15 @@ protected:
     // The element whose children WriteRecords() rewrites, for stores that can also
     // write their records straight from the recordset (StreamRecords); null otherwise.
     virtual CDBElement RecordsContainer() const { return CDBElement(); }
+    // The records container's and one record's element names for OpenReleased (the
+    // container's start tag must be written without attributes); null when the store's
+    // records are not read in pieces.
+    virtual const char* RecordsContainerTag() const { return nullptr; }
+    virtual const char* RecordTag() const { return nullptr; }
+    // Appends one record per record element among the children of a parsed piece of the
+    // container's content (a document node); false, with the piece refused, when the
+    // piece holds another element. The base refuses every piece.
+    virtual bool ReadRecordPiece(CDBElement piece);
     // Writes the record elements as WriteRecords() would build them.
     class XmlOut;
     virtual void StreamRecords(XmlOut& out) const;
@@ -220,6 +235,10 @@ protected:
 private:
     bool Serialise(std::string& out) const;
     bool AcceptParsed(std::unique_ptr<pugi::xml_document>& parsed) const;
+    // The file's bytes in a buffer from the parser's allocator (the caller frees it with
+    // the parser's deallocator), or null when Open would refuse the file unread.
+    static void* ReadWholeFile(const QString& path, size_t* size);
+    bool OpenInPieces(char* buffer, size_t size, const char* containerTag, const char* recordTag);
 
     std::unique_ptr<pugi::xml_document> m_doc;
 };

@@ -342,6 +342,19 @@ bool COutlineDatabase::ReadRecords() {
     return true;
 }
 
+bool COutlineDatabase::ReadRecordPiece(CDBElement piece) {
+    COutlineRecordset* records = GetRecords();
+    std::string scratch;
+    for (pugi::xml_node n = pugi::xml_node(Unwrap(piece)).first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element) continue;  // text between items is not kept either way
+        if (!NameIs(n.name(), "Item")) return false;
+        COutlineRecord* r = records->AddNew();
+        if (!r) return false;
+        ReadItem(n, *r, scratch);
+    }
+    return true;
+}
+
 bool COutlineDatabase::WriteRecords() {
     m_recordsReleased = false;
     CDBElement container = RecordsContainer();

@@ -108,6 +108,9 @@ protected:
     QString DocumentElementName() const override;
     CDBElement RecordsContainer() const override;
     void StreamRecords(XmlOut& out) const override;
+    const char* RecordsContainerTag() const override { return "OutlineItems"; }
+    const char* RecordTag() const override { return "Item"; }
+    bool ReadRecordPiece(CDBElement piece) override;
 };
 
 // Gives one file a new category: opens it (records not read); unless force is set goes

@@ -277,6 +277,95 @@ TEST(COutlineDatabaseRecords, SaveCutOffByAFullDiskFailsAndKeepsTheOldFile) {
         << "no temporary file is left behind";
 }
 
+// Item elements repeated until the content is well past one piece of the reader, so
+// that pieces are cut between (or, when an end tag hides in text, inside) items.
+QByteArray ManyItems(const QByteArray& item, int count) {
+    QByteArray out;
+    for (int i = 0; i < count; ++i) out += QByteArray(item).replace("#", QByteArray::number(i));
+    return out;
+}
+
+// Reading in pieces must give exactly what reading the whole document and releasing its
+// items gives, whatever the file holds; the unusual layouts are refused by the piecewise
+// reader and go the whole-document way.
+TEST(COutlineDatabaseOpen, OpenReleasedReadsWhatTheWholeDocumentHolds) {
+    testsupport::TempHome home;
+    const QByteArray head = "<OrvelleDoc><Version>1.0</Version><Header><Title>T</Title></Header>";
+    const QByteArray plain = "<Item><Id>#</Id><Indent>1</Indent><Checked>1</Checked><Text>item # &amp; more "
+                             "text&#13;\nover lines to fill the pieces of the file quickly</Text><Note>n#</Note>"
+                             "</Item>";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"small", head + "<OutlineItems><Item><Id>1</Id><Text>a</Text></Item><Item><Text><![CDATA[x<y]]></Text>"
+                  "</Item></OutlineItems></OrvelleDoc>"},
+        {"many", head + "<OutlineItems>" + ManyItems(plain, 5000) + "</OutlineItems></OrvelleDoc>"},
+        {"many with white space", head + "<OutlineItems>\n  " + ManyItems(plain + "\n  ", 5000) +
+                                      "</OutlineItems>\n</OrvelleDoc>\n"},
+        {"end tag in CDATA", head + "<OutlineItems>" +
+                                 ManyItems("<Item><Id>#</Id><Text><![CDATA[a </Item> b]]> and more text to fill "
+                                           "the pieces</Text></Item>",
+                                           5000) +
+                                 "</OutlineItems></OrvelleDoc>"},
+        {"end tag in comment", head + "<OutlineItems>" +
+                                   ManyItems("<Item><Id>#</Id><!-- </Item> --><Text>text to fill the pieces "
+                                             "of the file</Text></Item>",
+                                             5000) +
+                                   "</OutlineItems></OrvelleDoc>"},
+        {"nested item", head + "<OutlineItems>" +
+                            ManyItems("<Item><Id>#</Id><Text>a<Item><Id>9</Id></Item>b, text to fill the "
+                                      "pieces</Text></Item>",
+                                      5000) +
+                            "</OutlineItems></OrvelleDoc>"},
+        {"item outside the container", "<OrvelleDoc><Header><Item><Id>7</Id><Text>h</Text></Item></Header>"
+                                       "<OutlineItems><Item><Id>1</Id></Item></OutlineItems></OrvelleDoc>"},
+        {"container name in a comment", "<OrvelleDoc><!-- <OutlineItems> --><Header/><OutlineItems><Item><Id>1"
+                                        "</Id></Item></OutlineItems></OrvelleDoc>"},
+        {"two containers", head + "<OutlineItems><Item><Id>1</Id></Item></OutlineItems><OutlineItems><Item>"
+                                  "<Id>2</Id></Item></OutlineItems></OrvelleDoc>"},
+        {"empty container", head + "<OutlineItems/></OrvelleDoc>"},
+        {"container with attribute", head + "<OutlineItems a=\"1\"><Item><Id>1</Id></Item></OutlineItems>"
+                                            "</OrvelleDoc>"},
+        {"other element among items", head + "<OutlineItems><Item><Id>1</Id></Item><Group><Item><Id>2</Id>"
+                                              "</Item></Group></OutlineItems></OrvelleDoc>"},
+        {"latin-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + head + "<OutlineItems><Item><Text>"
+                    "caf\xE9</Text></Item></OutlineItems></OrvelleDoc>"},
+        {"utf-8 declared", "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>" + head + "<OutlineItems><Item>"
+                           "<Text>caf\xC3\xA9</Text></Item></OutlineItems></OrvelleDoc>"},
+    };
+    for (const auto& c : cases) {
+        const QString path = home.path() + "/case.orv";
+        ASSERT_TRUE(WriteAll(path, c.bytes));
+        COutlineDatabase whole;
+        ASSERT_EQ(whole.Open(path, 1), 1) << c.name;
+        whole.ReleaseItemElements();
+        COutlineDatabase pieces;
+        ASSERT_EQ(pieces.OpenReleased(path), 1) << c.name;
+        ASSERT_EQ(pieces.GetRecords()->GetCount(), whole.GetRecords()->GetCount()) << c.name;
+        EXPECT_EQ(pieces.GetXml(), whole.GetXml()) << c.name;
+        EXPECT_EQ(ReadAll(path), c.bytes) << c.name;
+    }
+    // Text in UTF-16, and a bad item far into the file (after a few good pieces).
+    const QString utf16 = home.path() + "/utf16.orv";
+    const QString text = QString::fromUtf8(head + "<OutlineItems><Item><Text>\xC3\xA9</Text></Item></OutlineItems>"
+                                                  "</OrvelleDoc>");
+    ASSERT_TRUE(WriteAll(utf16, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()),
+                                                                     text.size() * 2)));
+    COutlineDatabase wide;
+    ASSERT_EQ(wide.OpenReleased(utf16), 1);
+    ASSERT_EQ(wide.GetRecords()->GetCount(), 1);
+    EXPECT_EQ(wide.GetRecords()->GetAt(0)->text, QString::fromUtf8("\xC3\xA9"));
+
+    const QString bad = home.path() + "/bad.orv";
+    ASSERT_TRUE(WriteAll(bad, head + "<OutlineItems>" + ManyItems(plain, 5000) + "<Item><Text>x</Txet></Item>" +
+                                  ManyItems(plain, 10) + "</OutlineItems></OrvelleDoc>"));
+    COutlineDatabase refused;
+    refused.SetTitle("Before");
+    EXPECT_EQ(refused.OpenReleased(bad), 0);
+    EXPECT_EQ(refused.GetTitle(), "Before");
+}
+
 TEST(COutlineDatabaseOpen, RefusesOtherDocumentsAndLeavesThemUntouched) {
     testsupport::TempHome home;
     const struct { const char* name; const char* bytes; } cases[] = {

@@ -162,7 +162,9 @@ COutlineNode* COutlineMan::InsertTree(COutlineMan& source, Node* parent, Node* a
     Node* first = nullptr;
     for (const Node* s = source.GetFirstChild(nullptr); s; s = s->next) {
         Node* placed = InsertSourceItem(s, parent, after, &first);
-        if (!placed) break;
+        // A paste that stopped part way is a failed paste: the items placed so far stay,
+        // each with its undo record, so Undo takes them away again.
+        if (!placed) return nullptr;
         after = placed;
     }
     return first;

@@ -205,6 +205,8 @@ public:
     std::vector<Node*> RangeItems(Node* first, Node* last) const;
     // Fills an empty outline (InitNew(false)) from fragment text; resetIds sets Ids 0.
     static bool ParseFragment(const QString& text, COutlineMan& outline, bool resetIds);
+    // The first node inserted; none when nothing could be parsed or the insertion failed
+    // part way (the nodes placed by then stay, with their undo records).
     Node* InsertTree(COutlineMan& source, Node* parent, Node* after);
     Node* InsertFragment(const QString& text, Node* parent, Node* after);
     Node* InsertFragmentAt(int where, int level, Node* target, const QString& text, bool resetIds);

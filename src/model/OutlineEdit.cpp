@@ -23,17 +23,6 @@ int CompareItems(COutlineNode* const* a, COutlineNode* const* b) {
     return CompareTexts((*a)->item.GetText(), (*b)->item.GetText());
 }
 
-void CopyRecordFields(const COutlineRecord& from, COutlineRecord& to) {
-    to.id = from.id;
-    to.indent = from.indent;
-    to.checked = from.checked;
-    to.expanded = from.expanded;
-    to.drawing = from.drawing;
-    to.text = from.text;
-    to.note = from.note;
-    to.deleted = from.deleted;
-}
-
 }  // namespace
 
 // Creates a node with a new record copied from source (or the defaults), placed as
@@ -43,7 +32,7 @@ COutlineNode* COutlineMan::CreateBoundNode(const COutlineRecord* source, Node* p
                                            Node* after, bool first) {
     COutlineRecord* record = CreateRecord();
     if (!record) return nullptr;
-    if (source) CopyRecordFields(*source, *record);
+    if (source) record->CopyFieldsFrom(*source);
     const COutlineItem fresh;
     Node* node = first ? InsertFirst(fresh, parent) : InsertAfter(fresh, parent, after);
     if (!node) {
@@ -103,7 +92,7 @@ COutlineNode* COutlineMan::CopySubtreeTo(Node* node, Node* parent, Node* after) 
         stack.resize(static_cast<size_t>(d));
         s.node->item.StoreToRecord();
         COutlineRecord copy;
-        CopyRecordFields(*s.node->item.record, copy);
+        copy.CopyFieldsFrom(*s.node->item.record);
         s.node->item.ReleaseRecordText();
         copy.id = 0;
         copy.drawing.clear();
@@ -143,7 +132,7 @@ void COutlineMan::DeleteNode(Node* node) {
     auto* r = new CUndoDelete(CUndoOutline::kNodeDetached);
     r->node = node;
     r->first = {GetParent(node), node->previous};
-    if (node->item.record) CopyRecordFields(*node->item.record, r->record);
+    if (node->item.record) r->record.CopyFieldsFrom(*node->item.record);
     RemoveItemRecord(node);
     node->item.removed = true;
     Detach(node);

@@ -6,21 +6,6 @@
 
 #include "model/OutlineMan.h"
 
-namespace {
-
-void CopyAllFields(const COutlineRecord& from, COutlineRecord& to) {
-    to.id = from.id;
-    to.indent = from.indent;
-    to.checked = from.checked;
-    to.expanded = from.expanded;
-    to.drawing = from.drawing;
-    to.text = from.text;
-    to.note = from.note;
-    to.deleted = from.deleted;
-}
-
-}  // namespace
-
 std::vector<COutlineNode*> COutlineMan::SubtreeItems(Node* node) const {
     std::vector<Node*> items;
     if (!node) return items;
@@ -54,7 +39,7 @@ static QString BuildFragment(const std::vector<COutlineNode*>& items) {
             it.ReleaseRecordText();
             return QString();
         }
-        CopyAllFields(*it.record, *copy);
+        copy->CopyFieldsFrom(*it.record);
         it.ReleaseRecordText();
     }
     if (!store.WriteRecords()) return QString();
@@ -98,7 +83,7 @@ bool COutlineMan::ParseFragment(const QString& text, COutlineMan& outline, bool 
         }
         COutlineRecord* record = outline.CreateRecord();
         if (!record) return false;
-        CopyAllFields(*src, *record);
+        record->CopyFieldsFrom(*src);
         if (resetIds) record->id = 0;
         record->indent = static_cast<uint8_t>(parent ? parent->item.level + 1 : 0);
         Node* node = outline.InsertLast(fresh, parent);
@@ -120,7 +105,7 @@ COutlineNode* COutlineMan::InsertSourceItem(const Node* source, Node* parent, No
     if (!record) return nullptr;
     if (source->item.record) {
         const_cast<Node*>(source)->item.StoreToRecord();
-        CopyAllFields(*source->item.record, *record);
+        record->CopyFieldsFrom(*source->item.record);
         const_cast<Node*>(source)->item.ReleaseRecordText();
     }
     record->indent = static_cast<uint8_t>(level);

@@ -10,21 +10,6 @@
 
 #include "model/OutlineMan.h"
 
-namespace {
-
-void CopyFields(const COutlineRecord& from, COutlineRecord& to) {
-    to.id = from.id;
-    to.indent = from.indent;
-    to.checked = from.checked;
-    to.expanded = from.expanded;
-    to.drawing = from.drawing;
-    to.text = from.text;
-    to.note = from.note;
-    to.deleted = from.deleted;
-}
-
-}  // namespace
-
 bool COutlineMan::ApplyPosition(CUndoOutlPos* r) {
     Node* node = r->node;
     if (!node || node->item.removed || !node->parent) return false;
@@ -46,7 +31,7 @@ bool COutlineMan::ApplyDetach(CUndoDelete* r) {
     Node* node = r->node;
     if (!node || node->item.removed || !node->parent || node->firstChild) return false;
     node->item.StoreToRecord();
-    if (node->item.record) CopyFields(*node->item.record, r->record);
+    if (node->item.record) r->record.CopyFieldsFrom(*node->item.record);
     Notify(kNotifyDetaching, node);
     r->first = {GetParent(node), node->previous};
     RemoveItemRecord(node);
@@ -65,7 +50,7 @@ bool COutlineMan::ApplyAttach(CUndoDelete* r) {
     if (previous && previous->parent != Real(parent)) return false;
     COutlineRecord* record = CreateRecord();
     if (!record) return false;
-    CopyFields(r->record, *record);
+    record->CopyFieldsFrom(r->record);
     node->item.record = record;
     node->item.LoadFromRecord();
     node->item.SetLevel(parent ? parent->item.level + 1 : 0);

@@ -271,6 +271,17 @@ void COutlineRecord::Reset() {
     drawing.clear();
 }
 
+void COutlineRecord::CopyFieldsFrom(const COutlineRecord& other) {
+    id = other.id;
+    indent = other.indent;
+    checked = other.checked;
+    expanded = other.expanded;
+    drawing = other.drawing;
+    text = other.text;
+    note = other.note;
+    deleted = other.deleted;
+}
+
 CDBRecord* COutlineRecordset::CreateRecord() { return new COutlineRecord(); }
 
 COutlineDatabase::COutlineDatabase() { COutlineDatabase::Init(); }

@@ -17,6 +17,8 @@ public:
     ~COutlineRecord() override = default;
     // id 0, indent 0, expanded, not checked, not deleted, empty text, note and drawing.
     void Reset() override;
+    // Copies every field the file stores, keeping this record's own index.
+    void CopyFieldsFrom(const COutlineRecord& other);
 
     // Records come from a pool of their own: an outline of many items makes and drops
     // them by the hundred thousand, which the general heap handles slowly.

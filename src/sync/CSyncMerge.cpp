@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <QXmlStreamReader>
 
 #include "storage/CDeletedOutlinesDatabase.h"
 #include "storage/COutlineDatabase.h"
@@ -151,8 +152,36 @@ namespace {
 // that one byte where it lies. A sync clears the flag on every outline of the library,
 // and a full atomic save (temporary file, flush to disk, rename) of each would cost far
 // more than the sync itself; a one-byte write cannot tear, so the file is whole either
-// way. false (file unchanged) when the flag is not written that simply, so the caller
-// saves the whole document instead.
+// way. true also when the flag is already clear. false (file unchanged) when the flag is
+// not written that simply, so the caller loads (and if need be saves) the whole document.
+// true only when the document's own flag (OrvelleDoc/Header/Modified, the first of each)
+// reads exactly "0". Reads no further than that element, which our outlines keep near the
+// top, so checking a library of unchanged outlines costs next to nothing. false also for
+// anything unusual (a syntax error on the way, child elements in the flag, no flag).
+bool HeaderFlagReadsClear(const QByteArray& bytes) {
+    QXmlStreamReader xml(bytes);
+    int depth = 0;
+    bool inHeader = false;
+    bool headerSeen = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (depth == 1 && xml.name() != QLatin1String("OrvelleDoc")) return false;
+            if (depth == 2 && !headerSeen && xml.name() == QLatin1String("Header")) {
+                inHeader = headerSeen = true;
+            } else if (depth == 3 && inHeader && xml.name() == QLatin1String("Modified")) {
+                const QString text = xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+                return !xml.hasError() && text == QLatin1String("0");
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (depth == 2 && inHeader) return false;  // the header has no flag
+            --depth;
+        }
+    }
+    return false;
+}
+
 bool ClearFlagInPlace(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) return false;
@@ -164,6 +193,11 @@ bool ClearFlagInPlace(const QString& path) {
     const qsizetype end = bytes.indexOf("</Header>", header);
     if (at < 0 || (end >= 0 && at > end)) return false;
     const qsizetype digit = at + open.size();
+    // Most outlines were not changed since the last sync: when the flag is already clear
+    // there is nothing to write and no need to load the whole document to be sure.
+    if (digit < bytes.size() && bytes[digit] == '0' && bytes.mid(digit + 1, 11) == "</Modified>" &&
+        HeaderFlagReadsClear(bytes))
+        return true;
     if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return false;
     if (bytes.mid(digit + 1, 11) != "</Modified>") return false;
     if (!file.seek(digit) || file.write("0", 1) != 1 || !file.flush()) return false;

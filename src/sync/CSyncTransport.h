@@ -39,6 +39,9 @@ public:
     static constexpr int kReplyCapacity = 201;
     static constexpr int kNameCapacity = 512;
     static constexpr int kChunkSize = 4096;
+    // How much of a file SendFile reads, and ReceiveFile gathers before writing, at a time
+    // (a multiple of kChunkSize).
+    static constexpr long kReadBlockSize = 1L << 20;
     static constexpr int kDefaultTimeoutMs = 60000;
 
     CSyncTransport() = default;

@@ -53,7 +53,10 @@ bool CopyFileQuick(const QString& source, const QString& target) {
 void ClearReadOnly(const QString& path) {
     const QFileInfo info(path);
     if (info.isSymLink() || !info.exists()) return;
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
+    // Called for every file a sync touches: a file that is writable already needs no chmod.
+    const QFileDevice::Permissions permissions = info.permissions();
+    if (permissions & QFileDevice::WriteOwner) return;
+    QFile::setPermissions(path, permissions | QFileDevice::WriteOwner);
 }
 
 void ListFolderFiles(QStringList& list, const QString& folder, const QString& pattern) {

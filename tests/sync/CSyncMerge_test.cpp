@@ -177,6 +177,9 @@ TEST_F(Merge, ClearModifiedFlagInPlaceOrBySaving) {
         {"AsSaved", "", "", true},
         {"Spaced", "<Modified>1</Modified>", "<Modified> 1 </Modified>", false},
         {"DecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>1</Modified></Header> --><OrvelleDoc>", false},
+        {"AlreadyClear", "<Modified>1</Modified>", "<Modified>0</Modified>", true},
+        {"ClearDecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>0</Modified></Header> --><OrvelleDoc>",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

@@ -148,12 +148,6 @@ void CSyncMerge::CollectModifiedFiles(QStringList& list, const QString& pattern)
 
 namespace {
 
-// Turns the header's "<Modified>1</Modified>" into "<Modified>0</Modified>" by rewriting
-// that one byte where it lies. A sync clears the flag on every outline of the library,
-// and a full atomic save (temporary file, flush to disk, rename) of each would cost far
-// more than the sync itself; a one-byte write cannot tear, so the file is whole either
-// way. true also when the flag is already clear. false (file unchanged) when the flag is
-// not written that simply, so the caller loads (and if need be saves) the whole document.
 // true only when the document's own flag (OrvelleDoc/Header/Modified, the first of each)
 // reads exactly "0". Reads no further than that element, which our outlines keep near the
 // top, so checking a library of unchanged outlines costs next to nothing. false also for
@@ -182,6 +176,12 @@ bool HeaderFlagReadsClear(const QByteArray& bytes) {
     return false;
 }
 
+// Turns the header's "<Modified>1</Modified>" into "<Modified>0</Modified>" by rewriting
+// that one byte where it lies. A sync clears the flag on every outline of the library,
+// and a full atomic save (temporary file, flush to disk, rename) of each would cost far
+// more than the sync itself; a one-byte write cannot tear, so the file is whole either
+// way. true also when the flag is already clear. false (file unchanged) when the flag is
+// not written that simply, so the caller loads (and if need be saves) the whole document.
 bool ClearFlagInPlace(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) return false;
@@ -200,13 +200,12 @@ bool ClearFlagInPlace(const QString& path) {
         return true;
     if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return false;
     if (bytes.mid(digit + 1, 11) != "</Modified>") return false;
-    if (!file.seek(digit) || file.write("0", 1) != 1 || !file.flush()) return false;
-    file.close();
-    // Whatever the text search found, the document itself must now read as unmodified.
-    COutlineDatabase check;
-    if (check.Open(path, 0) && check.GetModified() == 0) return true;
-    if (file.open(QIODevice::ReadWrite) && file.seek(digit)) file.write(bytes.constData() + digit, 1);
-    return false;
+    // Whatever the text search found, the document itself must read as unmodified once
+    // the byte is written (a decoy in a comment must not be the one changed).
+    QByteArray cleared = bytes;
+    cleared[digit] = '0';
+    if (!HeaderFlagReadsClear(cleared)) return false;
+    return file.seek(digit) && file.write("0", 1) == 1 && file.flush();
 }
 
 }  // namespace

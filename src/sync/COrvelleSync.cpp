@@ -335,6 +335,28 @@ void COrvelleSync::ResetOneTimeMode() {
     config::SetSyncDirection(settings_, config::GetSyncDefaultDirection(settings_));
 }
 
+bool COrvelleSync::ReceiveFilesUntilEnd(QByteArray answer, const QString& work) {
+    CSyncTransport& t = transport_;
+    while (answer != kEndOfFiles) {
+        if (LinkLost()) {
+            LoseLink(true);
+            return false;
+        }
+        if (answer == kSyncHasToStop) {
+            StopOnRequest(true);
+            return false;
+        }
+        if (answer == kFileSend) {
+            const QByteArray name = t.ReceiveReply(CSyncTransport::kNameCapacity);
+            t.SendCommand(kOK);
+            t.ReceiveFile(work, QString::fromUtf8(name));
+        }
+        answer = t.ReceiveReply(CSyncTransport::kReplyCapacity);
+        t.SendCommand(kOK);
+    }
+    return true;
+}
+
 void COrvelleSync::LoseLink(bool restore) {
     if (restore) RestoreBackup();
     Finish(Outcome::ConnectionLost);
@@ -447,17 +469,7 @@ void COrvelleSync::Synchronize() {
         QDir().mkpath(work);
         answer = reply();
         t.SendCommand(kOK);
-        while (answer != kEndOfFiles) {
-            if (LinkLost()) return LoseLink(true);
-            if (answer == kSyncHasToStop) return StopOnRequest(true);
-            if (answer == kFileSend) {
-                const QByteArray name = t.ReceiveReply(CSyncTransport::kNameCapacity);
-                t.SendCommand(kOK);
-                t.ReceiveFile(work, QString::fromUtf8(name));
-            }
-            answer = reply();
-            t.SendCommand(kOK);
-        }
+        if (!ReceiveFilesUntilEnd(answer, work)) return;
         ack();
         if (LinkLost()) return LoseLink(true);
         if (!merge.ProcessModifiedFiles()) {
@@ -574,17 +586,7 @@ void COrvelleSync::SyncHandheldOverwritesDesktop() {
 
     host_.SetStatus(Text(kReceivingFiles));
     QDir().mkpath(work);
-    while (answer != kEndOfFiles) {
-        if (LinkLost()) return LoseLink(true);
-        if (answer == kSyncHasToStop) return StopOnRequest(true);
-        if (answer == kFileSend) {
-            const QByteArray name = t.ReceiveReply(CSyncTransport::kNameCapacity);
-            t.SendCommand(kOK);
-            t.ReceiveFile(work, QString::fromUtf8(name));
-        }
-        answer = reply();
-        t.SendCommand(kOK);
-    }
+    if (!ReceiveFilesUntilEnd(answer, work)) return;
     if (LinkLost()) return LoseLink(true);
 
     host_.SetStatus(Text(kFinalizing));

@@ -118,6 +118,10 @@ private:
     void LoseLink(bool restore);
     // "SyncHasToStop": "EndConnection", an acknowledgement, and the restore where needed.
     void StopOnRequest(bool restore);
+    // Takes the handheld's files into work until "EndOfFiles", answer being the reply
+    // already read; false when the link was lost or the handheld stopped the sync (the
+    // mode has then been ended).
+    bool ReceiveFilesUntilEnd(QByteArray answer, const QString& work);
     // Sends one file the handheld has been told of; a file that cannot be sent breaks the
     // link (the handheld would wait for data that never come).
     bool SendAnnouncedFile(const QString& path);

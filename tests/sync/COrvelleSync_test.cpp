@@ -31,8 +31,12 @@
 #include "sync/ISyncHost.h"
 #include "sync/SyncFolders.h"
 #include "support/TempHome.h"
+#include "SyncTestFiles.h"
 
 namespace {
+
+using synctest::Outline;
+using synctest::Put;
 
 using Outcome = COrvelleSync::Outcome;
 using Snapshot = std::map<QString, QByteArray>;
@@ -131,27 +135,6 @@ protected:
         return ended ? reports.back() : COrvelleSync::SessionReport{};
     }
 
-    static void Outline(const QString& path, const QString& uid, int modified, const QString& title = "t",
-                        const QStringList& drawings = {}) {
-        QDir().mkpath(QFileInfo(path).path());
-        COutlineDatabase db;
-        db.Init();
-        db.SetDocUID(uid);
-        db.SetModified(modified);
-        db.SetTitle(title);
-        for (const QString& d : drawings) {
-            COutlineRecord* r = db.GetRecords()->AddNew();
-            r->text = "item";
-            r->drawing = d;
-        }
-        ASSERT_TRUE(db.Save(path, 1));
-    }
-    static void Put(const QString& path, const QByteArray& bytes) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
     static void DeletedList(const QString& path, const QStringList& uids) {
         CDeletedOutlinesDatabase db;
         db.InitNew();

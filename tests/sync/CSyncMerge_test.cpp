@@ -13,8 +13,12 @@
 #include "sync/CSyncMerge.h"
 #include "sync/ISyncHost.h"
 #include "sync/SyncFolders.h"
+#include "SyncTestFiles.h"
 
 namespace {
+
+using synctest::Outline;
+using synctest::Put;
 
 struct MessageLog : ISyncHost {
     QStringList shown;
@@ -29,26 +33,6 @@ protected:
         work = data + "/TempData";
         QDir().mkpath(work);
         QDir().mkpath(data + "/Images");
-    }
-    // Writes an outline with the given identity, flag and item pictures.
-    static void Outline(const QString& path, const QString& uid, int modified, const QString& title = "t",
-                        const QStringList& drawings = {}) {
-        COutlineDatabase db;
-        db.Init();
-        db.SetDocUID(uid);
-        db.SetModified(modified);
-        db.SetTitle(title);
-        for (const QString& d : drawings) {
-            COutlineRecord* r = db.GetRecords()->AddNew();
-            r->text = "item";
-            r->drawing = d;
-        }
-        ASSERT_TRUE(db.Save(path, 1));
-    }
-    static void Put(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
     }
     static QString Title(const QString& path) {
         COutlineDatabase db;

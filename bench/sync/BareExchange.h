@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <utility>
@@ -28,32 +29,56 @@ inline std::pair<int, int> LoopbackPair() {
     return {server.fd, client};
 }
 
-inline void BareChunkExchange(benchmark::State& state) {
-    auto [a, b] = LoopbackPair();
-    std::vector<char> chunk(4096, 'x');
-    std::thread receiver([fd = b] {
-        std::vector<char> in(4096);
-        for (;;) {
-            long have = 0;
-            while (have < 4096) {
-                const long n = platform::ReceiveSome(fd, in.data() + have, std::size_t(4096 - have), 10000);
-                if (n <= 0) return;
-                have += n;
+// A loopback link whose far end acknowledges every 4096-byte chunk with 2 bytes.
+class BareLink {
+public:
+    BareLink() {
+        auto [a, b] = LoopbackPair();
+        sender_ = a;
+        receiverFd_ = b;
+        receiver_ = std::thread([fd = b] {
+            std::vector<char> in(4096);
+            for (;;) {
+                long have = 0;
+                while (have < 4096) {
+                    const long n = platform::ReceiveSome(fd, in.data() + have, std::size_t(4096 - have), 10000);
+                    if (n <= 0) return;
+                    have += n;
+                }
+                if (platform::SendAll(fd, "OK", 2) != 2) return;
             }
-            if (platform::SendAll(fd, "OK", 2) != 2) return;
-        }
-    });
-    for (auto _ : state) {
-        for (long sent = 0; sent < kBarePayload; sent += 4096) {
-            platform::SendAll(a, chunk.data(), chunk.size());
-            char ack[3];
-            platform::ReceiveSome(a, ack, 2, 10000);
-        }
+        });
     }
-    platform::ShutdownSocket(a);
-    receiver.join();
-    platform::CloseSocket(a);
-    platform::CloseSocket(b);
+    ~BareLink() {
+        platform::ShutdownSocket(sender_);
+        receiver_.join();
+        platform::CloseSocket(sender_);
+        platform::CloseSocket(receiverFd_);
+    }
+    BareLink(const BareLink&) = delete;
+    BareLink& operator=(const BareLink&) = delete;
+
+    // Sends bytes (rounded up to whole chunks); returns the seconds it took.
+    double Exchange(long bytes) {
+        const auto start = std::chrono::steady_clock::now();
+        for (long sent = 0; sent < bytes; sent += 4096) {
+            platform::SendAll(sender_, chunk_.data(), chunk_.size());
+            char ack[3];
+            platform::ReceiveSome(sender_, ack, 2, 10000);
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+private:
+    int sender_ = -1;
+    int receiverFd_ = -1;
+    std::thread receiver_;
+    std::vector<char> chunk_ = std::vector<char>(4096, 'x');
+};
+
+inline void BareChunkExchange(benchmark::State& state) {
+    BareLink link;
+    for (auto _ : state) link.Exchange(kBarePayload);
     state.SetBytesProcessed(state.iterations() * kBarePayload);
 }
 

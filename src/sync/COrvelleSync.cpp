@@ -1,5 +1,6 @@
 #include "sync/COrvelleSync.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -28,6 +29,37 @@ namespace {
 
 QString Text(const char* text) { return QString::fromLatin1(text); }
 
+// While a library travels to the handheld the desktop mostly waits for acknowledgements.
+// Meanwhile this reads the outlines' headers on a thread of its own and picks out those
+// whose Modified flag is already clear, so finalizing need not open them again. An outline
+// changed after its check keeps its flag set, which only means it travels again next time.
+class UnmodifiedScan {
+public:
+    explicit UnmodifiedScan(QStringList outlines)
+        : thread_([this, outlines = std::move(outlines)] {
+              for (const QString& path : outlines) {
+                  if (stop_) return;
+                  if (CSyncMerge::ModifiedFlagReadsClear(path)) clear_.insert(path);
+              }
+          }) {}
+    ~UnmodifiedScan() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    UnmodifiedScan(const UnmodifiedScan&) = delete;
+    UnmodifiedScan& operator=(const UnmodifiedScan&) = delete;
+    // Waits for the scan to end and hands over what it found.
+    QSet<QString> Take() {
+        if (thread_.joinable()) thread_.join();
+        return std::move(clear_);
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    QSet<QString> clear_;
+    std::thread thread_;  // last: starts once the members it uses exist
+};
+
 QString Clean(const QString& path) { return QDir::cleanPath(path); }
 
 // inner is folder itself or lies somewhere below it.
@@ -41,20 +73,18 @@ bool IsUsableDataFolder(const QString& folder) {
 }
 
 // Replaces target by a copy of source; a link is copied as a link, never followed.
-bool CopyEntry(const QFileInfo& source, const QString& target) {
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-        ClearReadOnly(target);
-        QFile::remove(target);
-    }
+bool CopyEntry(const QFileInfo& source, const QString& target, FileCopy how = FileCopy::Bytes) {
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) RemoveFile(target);
     if (source.isSymLink()) return QFile::link(source.symLinkTarget(), target);
-    return CopyFileQuick(source.filePath(), target);
+    return how == FileCopy::LinkWherePossible ? LinkOrCopyFile(source.filePath(), target)
+                                              : CopyFileQuick(source.filePath(), target);
 }
 
 // Copies what a sync can change in a data folder: every file directly in it (the merge
 // may touch any file that reads as an outline) and the "Images" and "Conflicts" folders.
 // Other subfolders are the user's own and the sync never enters them, so a data folder
 // that holds other things (a whole documents folder, say) is not copied whole.
-bool CopyLibrary(const QString& from, const QString& to) {
+bool CopyLibrary(const QString& from, const QString& to, FileCopy how) {
     if (!QDir().mkpath(to)) return false;
     const QDir source(from);
     if (!source.exists()) return false;
@@ -64,9 +94,9 @@ bool CopyLibrary(const QString& from, const QString& to) {
         const QString name = info.fileName();
         const QString target = to + QLatin1Char('/') + name;
         if (info.isSymLink() || info.isFile()) {
-            ok = CopyEntry(info, target) && ok;
+            ok = CopyEntry(info, target, how) && ok;
         } else if (info.isDir() && (name == config::kImagesFolder || name == config::kConflictsFolder)) {
-            ok = CopyFolder(info.filePath(), target) && ok;
+            ok = CopyFolder(info.filePath(), target, how) && ok;
         }
     }
     return ok;
@@ -199,14 +229,17 @@ void COrvelleSync::ClearWorkFolders() {
 }
 
 bool COrvelleSync::BackupData() {
-    if (CopyLibrary(dataFolder_, BackupFolder())) return true;
+    // The backup shares the files' data with the library where it can: from here to the
+    // end of the session the sync replaces, renames and removes files but writes into
+    // none that has another link, so each link keeps the bytes it had.
+    if (CopyLibrary(dataFolder_, BackupFolder(), FileCopy::LinkWherePossible)) return true;
     host_.ShowMessage(Text(kBackupFailed), QString());
     return false;
 }
 
 bool COrvelleSync::RestoreBackup() {
     const QString backup = BackupFolder();
-    if (CopyLibrary(backup, dataFolder_)) return true;
+    if (CopyLibrary(backup, dataFolder_, FileCopy::Bytes)) return true;
     host_.ShowMessage(Text(kRestoreFailed), QString());
     // The closing clean-up would delete the only whole copy: keep it under a name of its own.
     const QString kept = config::JoinFolder(
@@ -235,8 +268,7 @@ void COrvelleSync::WipeDataFolder() {
                            name == config::kImagesFolder || name == config::kConflictsFolder ||
                            name == config::kTempDataFolder;
         if (!owned) continue;
-        ClearReadOnly(info.filePath());
-        QFile::remove(info.filePath());
+        RemoveFile(info.filePath());
     }
     QDir().mkpath(dataFolder_);
 }
@@ -327,7 +359,8 @@ bool COrvelleSync::FinalizeLocalFiles() {
     QStringList outlines;
     ListFolderFiles(outlines, dataFolder_, QStringLiteral("*.orv"));
     ListFolderFiles(outlines, dataFolder_, QStringLiteral("*.ort"));
-    for (const QString& path : outlines) CSyncMerge::ClearModifiedFlag(path);
+    for (const QString& path : outlines)
+        if (!knownClear_.contains(path)) CSyncMerge::ClearModifiedFlag(path);
     return result;
 }
 
@@ -369,8 +402,8 @@ void COrvelleSync::StopOnRequest(bool restore) {
     Finish(Outcome::StoppedByHandheld);
 }
 
-bool COrvelleSync::SendAnnouncedFile(const QString& path) {
-    if (transport_.SendFile(path)) return true;
+bool COrvelleSync::SendAnnouncedFile(CSendableFile& file) {
+    if (transport_.SendFile(file)) return true;
     if (!LinkLost()) {
         // The handheld now waits for a size or data we cannot give: end the link, so both
         // sides see a failure rather than waiting out the time-out.
@@ -381,13 +414,6 @@ bool COrvelleSync::SendAnnouncedFile(const QString& path) {
 }
 
 namespace {
-
-// A file we can offer: one that is there and readable now, so "FileSend" is never
-// followed by nothing.
-bool CanSend(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() && info.isReadable();
-}
 
 QByteArray WireName(const QString& path) { return QFileInfo(path).fileName().toUtf8(); }
 
@@ -444,12 +470,13 @@ void COrvelleSync::Synchronize() {
     t.SendCommand(kRecieveDeletedFileList);
     ack();
     const QString deleted = config::JoinFolder(dataFolder_, config::kDeletedFilesFile);
-    if (CanSend(deleted)) {
+    // Opened before it is offered, so "FileSend" is never followed by nothing.
+    if (CSendableFile file(deleted); file.IsOpen()) {
         t.SendCommand(kFileSend);
         ack();
         t.SendCommand(WireName(deleted));
         ack();
-        if (!SendAnnouncedFile(deleted)) return LoseLink(true);
+        if (!SendAnnouncedFile(file)) return LoseLink(true);
     }
     t.SendCommand(kEndOfFiles);
     ack();
@@ -487,14 +514,15 @@ void COrvelleSync::Synchronize() {
             merge.CollectModifiedFiles(list, QStringLiteral("*.orv"));
             merge.CollectModifiedFiles(list, QStringLiteral("*.ort"));
             for (const QString& entry : list) {
-                if (!CanSend(entry)) continue;
+                CSendableFile file(entry);
+                if (!file.IsOpen()) continue;
                 t.SendCommand(kFileSend);
                 answer = reply();
                 if (LinkLost()) return LoseLink(true);
                 if (answer == kSyncHasToStop) return StopOnRequest(true);
                 t.SendCommand(WireName(entry));
                 ack();
-                if (!SendAnnouncedFile(entry)) return LoseLink(true);
+                if (!SendAnnouncedFile(file)) return LoseLink(true);
             }
             t.SendCommand(kEndOfFiles);
             answer = reply();
@@ -539,16 +567,18 @@ void COrvelleSync::SyncDesktopOverwritesHandheld() {
     QStringList list;
     ListFolderFiles(list, dataFolder_, QStringLiteral("*.orv"));
     ListFolderFiles(list, dataFolder_, QStringLiteral("*.ort"));
+    UnmodifiedScan scan(list);
     ListFolderFiles(list, config::JoinFolder(dataFolder_, config::kImagesFolder), QString());
     for (const QString& entry : list) {
-        if (!CanSend(entry)) continue;
+        CSendableFile file(entry);
+        if (!file.IsOpen()) continue;
         t.SendCommand(kFileSend);
         const QByteArray answer = reply();
         if (LinkLost()) return LoseLink(false);
         if (answer == kSyncHasToStop) return StopOnRequest(false);
         t.SendCommand(WireName(entry));
         ack();
-        if (!SendAnnouncedFile(entry)) return LoseLink(false);
+        if (!SendAnnouncedFile(file)) return LoseLink(false);
     }
     t.SendCommand(kEndOfFiles);
     ack();
@@ -557,7 +587,9 @@ void COrvelleSync::SyncDesktopOverwritesHandheld() {
     const bool completed = answer == kSyncFinalize;
     if (completed) {
         host_.SetStatus(Text(kFinalizing));
+        knownClear_ = scan.Take();
         FinalizeLocalFiles();
+        knownClear_.clear();
         t.SendCommand(kSyncSuccess);
         ack();
     } else {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -124,7 +125,7 @@ private:
     bool ReceiveFilesUntilEnd(QByteArray answer, const QString& work);
     // Sends one file the handheld has been told of; a file that cannot be sent breaks the
     // link (the handheld would wait for data that never come).
-    bool SendAnnouncedFile(const QString& path);
+    bool SendAnnouncedFile(CSendableFile& file);
     void ResetOneTimeMode();
     void Finish(Outcome outcome);
     bool IsReservedFolder(const QString& folder) const;
@@ -138,6 +139,8 @@ private:
     std::uint16_t port_ = 5000;
     bool pauses_ = true;
     std::function<void(const SessionReport&)> reportSink_;
+    // Outlines found unmodified while their files travelled; finalizing leaves them be.
+    QSet<QString> knownClear_;
 
     // Session state, touched only on the listener thread.
     QString dataFolder_;   // fixed once the handheld's user is current

@@ -1,5 +1,12 @@
 #include "sync/CSyncMerge.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,11 +27,18 @@ QString FileName(const QString& path) { return QFileInfo(path).fileName(); }
 
 // Replaces target by a copy of source; false when the copy could not be made.
 bool CopyReplacing(const QString& source, const QString& target) {
-    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-        ClearReadOnly(target);
-        QFile::remove(target);
-    }
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) RemoveFile(target);
     return CopyFileQuick(source, target);
+}
+
+// Puts source in target's place, replacing what is there. A rename within the data folder
+// moves no bytes and makes no new file; where it cannot be done the file is copied and
+// the source removed. false when target could not be made (source is then left).
+bool MoveReplacing(const QString& source, const QString& target) {
+    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0) return true;
+    if (!CopyReplacing(source, target)) return false;
+    QFile::remove(source);
+    return true;
 }
 
 }  // namespace
@@ -59,8 +73,7 @@ bool CSyncMerge::ProcessDeletedFiles() {
         }
         if (uid.isEmpty()) continue;  // an outline without identity matches no entry
         if (received.Contains(uid)) {
-            ClearReadOnly(path);
-            if (!QFile::remove(path)) host_.ShowMessage(QString::fromLatin1(synctext::kDeleteFailed), QString());
+            if (!RemoveFile(path)) host_.ShowMessage(QString::fromLatin1(synctext::kDeleteFailed), QString());
         }
     }
     return true;
@@ -101,7 +114,8 @@ bool CSyncMerge::ProcessModifiedFiles() {
     for (const QString& in : received) {
         if (IsStrayName(in)) continue;
         if (IsPictureName(in)) {
-            CopyReplacing(in, images + QLatin1Char('/') + FileName(in));
+            // The work folder is removed after the merge, so its files are moved, not copied.
+            MoveReplacing(in, images + QLatin1Char('/') + FileName(in));
             continue;
         }
         COutlineDatabase incoming;
@@ -111,16 +125,15 @@ bool CSyncMerge::ProcessModifiedFiles() {
         if (!uid.isEmpty()) {
             for (const Local& mine : byUid.value(uid)) {
                 if (gone.contains(mine.path)) continue;
-                if (mine.modified && !CopyReplacing(mine.path, conflicts + QLatin1Char('/') + FileName(mine.path)))
+                if (mine.modified && !MoveReplacing(mine.path, conflicts + QLatin1Char('/') + FileName(mine.path)))
                     host_.ShowMessage(QString::fromLatin1(synctext::kCopyFileFailed), QString());
-                ClearReadOnly(mine.path);
-                QFile::remove(mine.path);
+                if (QFileInfo::exists(mine.path) || QFileInfo(mine.path).isSymLink()) RemoveFile(mine.path);
                 gone.insert(mine.path);
                 break;
             }
         }
         const QString target = dataFolder_ + QLatin1Char('/') + FileName(in);
-        CopyReplacing(in, target);
+        MoveReplacing(in, target);
         gone.insert(target);
     }
     return true;
@@ -176,43 +189,115 @@ bool HeaderFlagReadsClear(const QByteArray& bytes) {
     return false;
 }
 
+constexpr long kHeaderPiece = 8192;
+
+enum class InPlace { Done, NotWritable, NeedsSave };
+
+// Appends up to limit bytes of fd (all of it for -1) to bytes; false on a read error.
+bool ReadUpTo(int fd, QByteArray& bytes, long limit) {
+    char buffer[65536];
+    long taken = 0;
+    while (limit < 0 || taken < limit) {
+        const long want = limit < 0 ? long(sizeof buffer) : std::min<long>(sizeof buffer, limit - taken);
+        const ssize_t n = ::read(fd, buffer, static_cast<std::size_t>(want));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        bytes.append(buffer, n);
+        taken += n;
+    }
+    return true;
+}
+
+// The part of a regular file that holds its header. The header comes first and is short:
+// its first piece nearly always holds the flag, so the items (most of the file) are not
+// read. Without the header's end in that piece the whole file is taken, so every search
+// in it finds what it would in the whole.
+bool ReadHead(int fd, QByteArray& bytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!ReadUpTo(fd, bytes, kHeaderPiece)) return false;
+    return bytes.size() < kHeaderPiece || bytes.contains("</Header>") || ReadUpTo(fd, bytes, -1);
+}
+
+// The first "<Modified>" of the first "<Header>", when it lies inside that header; -1 if not.
+qsizetype FlagDigitAt(const QByteArray& bytes) {
+    const qsizetype header = bytes.indexOf("<Header>");
+    if (header < 0) return -1;
+    static const QByteArray open = "<Modified>";
+    const qsizetype at = bytes.indexOf(open, header);
+    const qsizetype end = bytes.indexOf("</Header>", header);
+    if (at < 0 || (end >= 0 && at > end)) return -1;
+    return at + open.size();
+}
+
+bool HeadReadsClear(const QByteArray& bytes) {
+    const qsizetype digit = FlagDigitAt(bytes);
+    return digit >= 0 && digit < bytes.size() && bytes[digit] == '0' && bytes.mid(digit + 1, 11) == "</Modified>" &&
+           HeaderFlagReadsClear(bytes);
+}
+
 // Turns the header's "<Modified>1</Modified>" into "<Modified>0</Modified>" by rewriting
 // that one byte where it lies. A sync clears the flag on every outline of the library,
 // and a full atomic save (temporary file, flush to disk, rename) of each would cost far
 // more than the sync itself; a one-byte write cannot tear, so the file is whole either
-// way. true also when the flag is already clear. false (file unchanged) when the flag is
-// not written that simply, so the caller loads (and if need be saves) the whole document.
-bool ClearFlagInPlace(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) return false;
-    const QByteArray bytes = file.readAll();
-    const qsizetype header = bytes.indexOf("<Header>");
-    if (header < 0) return false;
-    static const QByteArray open = "<Modified>";
-    const qsizetype at = bytes.indexOf(open, header);
-    const qsizetype end = bytes.indexOf("</Header>", header);
-    if (at < 0 || (end >= 0 && at > end)) return false;
-    const qsizetype digit = at + open.size();
+// way. Done also when the flag is already clear; NeedsSave (file unchanged) when the flag
+// is not written that simply, so the caller loads (and if need be saves) the whole document.
+InPlace ClearFlagInPlace(int fd) {
+    // A file with another link (the session's backup) must not change under that link:
+    // the whole save writes a new file in its place.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_nlink > 1) return InPlace::NeedsSave;
+    QByteArray bytes;
+    if (!ReadHead(fd, bytes)) return InPlace::NeedsSave;
+    const qsizetype digit = FlagDigitAt(bytes);
+    if (digit < 0) return InPlace::NeedsSave;
     // Most outlines were not changed since the last sync: when the flag is already clear
     // there is nothing to write and no need to load the whole document to be sure.
-    if (digit < bytes.size() && bytes[digit] == '0' && bytes.mid(digit + 1, 11) == "</Modified>" &&
-        HeaderFlagReadsClear(bytes))
-        return true;
-    if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return false;
-    if (bytes.mid(digit + 1, 11) != "</Modified>") return false;
+    if (HeadReadsClear(bytes)) return InPlace::Done;
+    if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return InPlace::NeedsSave;
+    if (bytes.mid(digit + 1, 11) != "</Modified>") return InPlace::NeedsSave;
     // Whatever the text search found, the document itself must read as unmodified once
     // the byte is written (a decoy in a comment must not be the one changed).
     QByteArray cleared = bytes;
     cleared[digit] = '0';
-    if (!HeaderFlagReadsClear(cleared)) return false;
-    return file.seek(digit) && file.write("0", 1) == 1 && file.flush();
+    if (!HeaderFlagReadsClear(cleared)) return InPlace::NeedsSave;
+    ssize_t wrote;
+    do wrote = ::pwrite(fd, "0", 1, digit);
+    while (wrote < 0 && errno == EINTR);
+    return wrote == 1 ? InPlace::Done : InPlace::NeedsSave;
+}
+
+// Turns the flag off in place when it can. A file we may not write is reported as such,
+// so its read-only mark is only looked at for files that have one.
+InPlace ClearFlagInPlace(const QString& path) {
+    // Non-blocking, so a named pipe of an outline's name cannot hold the open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == EACCES || errno == EPERM || errno == EROFS ? InPlace::NotWritable : InPlace::NeedsSave;
+    const InPlace result = ClearFlagInPlace(fd);
+    ::close(fd);
+    return result;
 }
 
 }  // namespace
 
+bool CSyncMerge::ModifiedFlagReadsClear(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    QByteArray bytes;
+    const bool clear = ReadHead(fd, bytes) && HeadReadsClear(bytes);
+    ::close(fd);
+    return clear;
+}
+
 bool CSyncMerge::ClearModifiedFlag(const QString& path) {
+    InPlace result = ClearFlagInPlace(path);
+    if (result == InPlace::NotWritable) {
+        ClearReadOnly(path);
+        result = ClearFlagInPlace(path);
+    }
+    if (result == InPlace::Done) return true;
     ClearReadOnly(path);
-    if (ClearFlagInPlace(path)) return true;
     COutlineDatabase outline;
     if (!outline.Open(path, 0)) return true;
     if (outline.GetModified() == 0) return true;  // already clear: nothing to write

@@ -31,6 +31,9 @@ public:
     // Sets the file's Modified field to 0. true also when the file is no outline;
     // false when it could not be written.
     static bool ClearModifiedFlag(const QString& path);
+    // true when the outline at path reads as not modified, judged from its header alone
+    // as ClearModifiedFlag judges it; nothing is written.
+    static bool ModifiedFlagReadsClear(const QString& path);
 
     // A picture by its name: one of the picture extensions anywhere in it.
     static bool IsPictureName(const QString& path);

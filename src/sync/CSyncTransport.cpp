@@ -130,16 +130,33 @@ bool CSyncTransport::ReceiveAck() {
     return !failed_;
 }
 
-bool CSyncTransport::SendFile(const QString& path) {
-    // One descriptor for both the size and the data, so the size sent is the size read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+CSendableFile::CSendableFile(const QString& path) {
+    // Non-blocking, so a named pipe in the folder cannot hold the open; it is no regular
+    // file and is refused below. Reads of a regular file do not heed the flag.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > 0x7FFFFFFFLL) {
         ::close(fd);
-        return false;
+        return;
     }
-    long long remaining = st.st_size;
+    fd_ = fd;
+    size_ = st.st_size;
+}
+
+CSendableFile::~CSendableFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool CSyncTransport::SendFile(const QString& path) {
+    CSendableFile file(path);
+    return file.IsOpen() && SendFile(file);
+}
+
+bool CSyncTransport::SendFile(CSendableFile& file) {
+    if (!file.IsOpen()) return false;
+    const int fd = file.Descriptor();
+    long long remaining = file.Size();
     const std::string sizeText = std::to_string(remaining);
     bool ok = SendCommand(sizeText.c_str()) >= 0 && ReceiveAck();
     // The file is read in large blocks rather than chunk by chunk: the link waits for an
@@ -173,22 +190,14 @@ bool CSyncTransport::SendFile(const QString& path) {
         blockAt += want;
         remaining -= want;
     }
-    ::close(fd);
     return ok;
 }
 
 bool CSyncTransport::ReceiveFile(const QString& folder, const QString& name, QString* storedPath) {
     if (storedPath) storedPath->clear();
     if (failed_) return false;
-    char sizeText[kSizeCapacity];
-    ReceiveReply(sizeText, kSizeCapacity);
-    long long remaining = 0;
-    if (failed_ || !ParseSize(sizeText, &remaining)) {
-        // Without a size we cannot tell the file's bytes from the next message.
-        failed_ = true;
-        return false;
-    }
-    if (SendCommand("OK") < 0) return false;
+    long long size = 0;
+    if (!ReceiveFileSize(&size)) return false;
 
     const QString cleaned = CleanReceivedName(name);
     const QString path = cleaned.isEmpty() ? QString() : folder + QLatin1Char('/') + cleaned;
@@ -196,7 +205,34 @@ bool CSyncTransport::ReceiveFile(const QString& folder, const QString& name, QSt
     if (!path.isEmpty())
         out = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     bool writeOk = out >= 0;
+    const bool whole = ReceiveFileData(size, out, &writeOk);
+    if (out >= 0 && ::close(out) != 0) writeOk = false;
+    const bool stored = out >= 0 && writeOk && whole;
+    if (out >= 0 && !stored) QFile::remove(path);
+    if (stored && storedPath) *storedPath = path;
+    return stored;
+}
 
+bool CSyncTransport::DiscardFile() {
+    if (failed_) return false;
+    long long size = 0;
+    if (!ReceiveFileSize(&size)) return false;
+    bool writeOk = false;
+    return ReceiveFileData(size, -1, &writeOk);
+}
+
+bool CSyncTransport::ReceiveFileSize(long long* size) {
+    char sizeText[kSizeCapacity];
+    ReceiveReply(sizeText, kSizeCapacity);
+    if (failed_ || !ParseSize(sizeText, size)) {
+        // Without a size we cannot tell the file's bytes from the next message.
+        failed_ = true;
+        return false;
+    }
+    return SendCommand("OK") >= 0;
+}
+
+bool CSyncTransport::ReceiveFileData(long long remaining, int out, bool* writeOk) {
     // Chunks are gathered and written in large blocks: one write per block instead of one
     // per acknowledged chunk. A block never holds more than kReadBlockSize bytes, whatever
     // size the peer announces.
@@ -204,10 +240,10 @@ bool CSyncTransport::ReceiveFile(const QString& folder, const QString& name, QSt
     long blockHave = 0;
     auto flushBlock = [&] {
         long written = 0;
-        while (writeOk && written < blockHave) {
+        while (*writeOk && written < blockHave) {
             const ssize_t n = ::write(out, block.data() + written, static_cast<std::size_t>(blockHave - written));
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) { writeOk = false; break; }
+            if (n <= 0) { *writeOk = false; break; }
             written += n;
         }
         blockHave = 0;
@@ -223,16 +259,13 @@ bool CSyncTransport::ReceiveFile(const QString& folder, const QString& name, QSt
             have += got;
         }
         if (have < want) break;  // connection failed: Receive marked it
-        if (writeOk) blockHave += have;
+        // A file we are not storing still arrives chunk by chunk, so the link stays in step.
+        if (*writeOk) blockHave += have;
         remaining -= want;
         if (SendCommand("OK") < 0) break;
     }
-    if (writeOk && remaining == 0) flushBlock();
-    if (out >= 0 && ::close(out) != 0) writeOk = false;
-    const bool stored = out >= 0 && writeOk && !failed_ && remaining == 0;
-    if (out >= 0 && !stored) QFile::remove(path);
-    if (stored && storedPath) *storedPath = path;
-    return stored;
+    if (*writeOk && remaining == 0) flushBlock();
+    return remaining == 0 && !failed_;
 }
 
 void CSyncTransport::ReadDeviceIdentity(QString& name, QString& id) {

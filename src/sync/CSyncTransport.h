@@ -29,6 +29,24 @@ struct CSyncPeer {
     int state = 0;
 };
 
+// A file opened to be sent: open before it is offered, so the offer ("FileSend") is only
+// made for a file that can then be sent whole, and the size sent is the size read.
+class CSendableFile {
+public:
+    // Opens path when it is a regular file under 2 GiB that we may read.
+    explicit CSendableFile(const QString& path);
+    ~CSendableFile();
+    CSendableFile(const CSendableFile&) = delete;
+    CSendableFile& operator=(const CSendableFile&) = delete;
+    bool IsOpen() const { return fd_ >= 0; }
+    long long Size() const { return size_; }
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    long long size_ = 0;
+};
+
 class CSyncTransport {
 public:
     // Capacities of the reply buffers; a read takes at most capacity - 1 bytes.
@@ -72,6 +90,8 @@ public:
     // false when the file cannot be read (nothing sent), is 2 GiB or larger (nothing
     // sent), or the link fails on the way.
     bool SendFile(const QString& path);
+    // The same for a file already open; each one is sent once.
+    bool SendFile(CSendableFile& file);
     // Receives one file announced as name into folder. The name is cleaned of path and
     // shell characters; a name that cleans to nothing, "." or ".." is received and
     // dropped. Returns true when the file was stored (its path in *storedPath). A size
@@ -79,6 +99,9 @@ public:
     // the size is reached, fail the connection; a partial file is removed. A file that
     // cannot be created is drained so the link stays in step, and false comes back.
     bool ReceiveFile(const QString& folder, const QString& name, QString* storedPath = nullptr);
+    // Receives one file as ReceiveFile does and keeps none of it; true when all of it
+    // arrived.
+    bool DiscardFile();
     // Asks for the handheld's device name and ID (UTF-8; white space only reads as "").
     void ReadDeviceIdentity(QString& name, QString& id);
 
@@ -107,6 +130,11 @@ private:
     long Receive(char* buffer, long size);
     long Send(const char* data, long size);
     bool ReceiveAck();
+    // Reads the size text and acknowledges it; a bad size fails the connection.
+    bool ReceiveFileSize(long long* size);
+    // Takes size bytes in acknowledged chunks, writing them to out while *writeOk holds
+    // (out -1 with *writeOk false drains them). True when all of them arrived.
+    bool ReceiveFileData(long long size, int out, bool* writeOk);
     void DropSocket(bool removePeer);
 
     mutable std::mutex socketMutex_;  // guards socket_ against Interrupt from another thread

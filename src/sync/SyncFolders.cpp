@@ -50,6 +50,21 @@ bool CopyFileQuick(const QString& source, const QString& target) {
     return ok;
 }
 
+bool LinkOrCopyFile(const QString& source, const QString& target) {
+    const QFileInfo info(source);
+    if (!info.isSymLink() && info.isFile() &&
+        ::link(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    return CopyFileQuick(source, target);
+}
+
+bool RemoveFile(const QString& path) {
+    if (QFile::remove(path)) return true;
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return false;
+    ClearReadOnly(path);
+    return QFile::remove(path);
+}
+
 void ClearReadOnly(const QString& path) {
     const QFileInfo info(path);
     if (info.isSymLink() || !info.exists()) return;
@@ -83,16 +98,13 @@ bool DeleteFolderTree(const QString& folder) {
         bool ok;
         if (info.isSymLink()) ok = QFile::remove(path);
         else if (info.isDir()) ok = DeleteFolderTree(path);
-        else {
-            ClearReadOnly(path);
-            ok = QFile::remove(path);
-        }
+        else ok = RemoveFile(path);
         if (!ok) return false;
     }
     return QDir().rmdir(folder);
 }
 
-bool CopyFolder(const QString& sourceFolder, const QString& targetFolder) {
+bool CopyFolder(const QString& sourceFolder, const QString& targetFolder, FileCopy how) {
     if (!QDir().mkpath(targetFolder)) return false;
     const QDir source(sourceFolder);
     if (!source.exists()) return false;
@@ -105,13 +117,12 @@ bool CopyFolder(const QString& sourceFolder, const QString& targetFolder) {
             QFile::remove(target);
             ok = QFile::link(info.symLinkTarget(), target) && ok;
         } else if (info.isDir()) {
-            ok = CopyFolder(info.filePath(), target) && ok;
+            ok = CopyFolder(info.filePath(), target, how) && ok;
         } else {
-            if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-                ClearReadOnly(target);
-                QFile::remove(target);
-            }
-            ok = CopyFileQuick(info.filePath(), target) && ok;
+            if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) RemoveFile(target);
+            ok = (how == FileCopy::LinkWherePossible ? LinkOrCopyFile(info.filePath(), target)
+                                                     : CopyFileQuick(info.filePath(), target)) &&
+                 ok;
         }
     }
     return ok;

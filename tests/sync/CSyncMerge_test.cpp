@@ -2,6 +2,7 @@
 // temporary data folder.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -156,14 +157,19 @@ TEST_F(Merge, ClearModifiedFlagInPlaceOrBySaving) {
         const char* label;
         QByteArray from, to;  // a change to the saved file before clearing
         bool inPlace;
+        bool readsClear;  // before clearing, the header alone says "not modified"
     };
     const Case cases[] = {
-        {"AsSaved", "", "", true},
-        {"Spaced", "<Modified>1</Modified>", "<Modified> 1 </Modified>", false},
-        {"DecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>1</Modified></Header> --><OrvelleDoc>", false},
-        {"AlreadyClear", "<Modified>1</Modified>", "<Modified>0</Modified>", true},
+        {"AsSaved", "", "", true, false},
+        {"Spaced", "<Modified>1</Modified>", "<Modified> 1 </Modified>", false, false},
+        {"DecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>1</Modified></Header> --><OrvelleDoc>", false, false},
+        {"AlreadyClear", "<Modified>1</Modified>", "<Modified>0</Modified>", true, true},
         {"ClearDecoyInAComment", "<OrvelleDoc>", "<!-- <Header><Modified>0</Modified></Header> --><OrvelleDoc>",
-         false},
+         false, false},
+        // The header ends far into the file, so the flag is not in what is read first.
+        {"LongHeader", "<OrvelleDoc>", "<!--" + QByteArray(20000, 'x') + "--><OrvelleDoc>", true, false},
+        {"LongHeaderAlreadyClear", "<Modified>1</Modified>",
+         "<Modified>0</Modified><!--" + QByteArray(20000, 'x') + "-->", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -179,7 +185,9 @@ TEST_F(Merge, ClearModifiedFlagInPlaceOrBySaving) {
             QFile::remove(path);
             Put(path, bytes);
         }
+        EXPECT_EQ(CSyncMerge::ModifiedFlagReadsClear(path), c.readsClear);
         EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(path));
+        EXPECT_TRUE(CSyncMerge::ModifiedFlagReadsClear(path)) << "cleared is cleared";
         COutlineDatabase db;
         ASSERT_TRUE(db.Open(path, 0));
         EXPECT_EQ(db.GetModified(), 0);
@@ -204,6 +212,48 @@ TEST_F(Merge, ClearModifiedFlag) {
     EXPECT_EQ(db.GetModified(), 0);
     Put(data + "/text.txt", "plain");
     EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(data + "/text.txt")) << "not an outline: nothing to do";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(data + "/pipe.orv").constData(), 0644), 0);
+    EXPECT_FALSE(CSyncMerge::ModifiedFlagReadsClear(data + "/pipe.orv"));
+    EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(data + "/pipe.orv")) << "a named pipe is no outline, and must not hold us";
+}
+
+ino_t Inode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The session's backup holds hard links to the library's files: clearing the flag of a
+// linked file must leave the other link's bytes as they were.
+TEST_F(Merge, ClearingAFlagNeverWritesThroughAnotherLink) {
+    Outline(data + "/Linked.orv", "E000000000000002", 1, "linked");
+    QDir().mkpath(root.filePath("backup"));
+    ASSERT_TRUE(LinkOrCopyFile(data + "/Linked.orv", root.filePath("backup/Linked.orv")));
+    ASSERT_EQ(Inode(data + "/Linked.orv"), Inode(root.filePath("backup/Linked.orv")));
+    EXPECT_TRUE(CSyncMerge::ClearModifiedFlag(data + "/Linked.orv"));
+    COutlineDatabase cleared, kept;
+    ASSERT_TRUE(cleared.Open(data + "/Linked.orv", 0));
+    ASSERT_TRUE(kept.Open(root.filePath("backup/Linked.orv"), 0));
+    EXPECT_EQ(cleared.GetModified(), 0);
+    EXPECT_EQ(kept.GetModified(), 1);
+    EXPECT_EQ(kept.GetTitle(), "linked");
+}
+
+TEST(SyncFolders, LinkOrCopyFileCopiesWhereNoLinkCanBeMade) {
+    QTemporaryDir root;
+    Put(root.filePath("a.orv"), "bytes");
+    ASSERT_TRUE(LinkOrCopyFile(root.filePath("a.orv"), root.filePath("b.orv")));
+    EXPECT_EQ(Inode(root.filePath("b.orv")), Inode(root.filePath("a.orv")));
+    EXPECT_FALSE(LinkOrCopyFile(root.filePath("a.orv"), root.filePath("b.orv"))) << "the target must not exist";
+    // Another file system: /dev/shm is a memory file system where there is one.
+    QTemporaryDir other(QStringLiteral("/dev/shm/orvelle-link-XXXXXX"));
+    struct stat here {}, there {};
+    if (!other.isValid() || ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
+        ::stat(QFile::encodeName(root.path()).constData(), &here) != 0 || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system to copy to";
+    ASSERT_TRUE(LinkOrCopyFile(root.filePath("a.orv"), other.filePath("c.orv")));
+    QFile c(other.filePath("c.orv"));
+    ASSERT_TRUE(c.open(QIODevice::ReadOnly));
+    EXPECT_EQ(c.readAll(), "bytes");
 }
 
 TEST(SyncFolders, ListingSkipsSideFilesAndSubfoldersAndMatchesExtensionsInAnyCase) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -108,6 +109,8 @@ TEST_F(LinkedTransports, EveryChunkIsAcknowledgedWithOK) {
 TEST_F(LinkedTransports, UnreadableFileSendsNothing) {
     EXPECT_FALSE(desktop.SendFile(dir.filePath("absent.orv")));
     EXPECT_FALSE(desktop.SendFile(dir.path())) << "a folder is not a file";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.orv")).constData(), 0644), 0);
+    EXPECT_FALSE(desktop.SendFile(dir.filePath("pipe.orv"))) << "a named pipe is no file, and must not hold us";
     // The link is untouched: the next word is the first thing the peer sees.
     desktop.SendCommand("EndOfFiles");
     EXPECT_EQ(handheld.ReceiveReply(CSyncTransport::kReplyCapacity), "EndOfFiles");

@@ -152,15 +152,18 @@ private:
         Say("OK");
         const QByteArray name = NextRaw(CSyncTransport::kNameCapacity);
         Say("OK");
-        QString stored;
-        const QString folder = filesFolder_.isEmpty() ? QDir::tempPath() : filesFolder_;
         BeginFile(File::Receiving);
-        transport_.ReceiveFile(folder, QString::fromUtf8(name), &stored);
-        file_ = File::None;
-        if (!stored.isEmpty()) {
-            if (filesFolder_.isEmpty()) QFile::remove(stored);
-            result_.received.push_back(stored);
+        if (filesFolder_.isEmpty()) {
+            // Without an output folder only the names are kept: creating and deleting a
+            // scratch file for each of thousands of files costs more than the transfer.
+            const QString cleaned = CSyncTransport::CleanReceivedName(QString::fromUtf8(name));
+            if (transport_.DiscardFile() && !cleaned.isEmpty()) result_.received.push_back(cleaned);
+        } else {
+            QString stored;
+            transport_.ReceiveFile(filesFolder_, QString::fromUtf8(name), &stored);
+            if (!stored.isEmpty()) result_.received.push_back(stored);
         }
+        file_ = File::None;
     }
 
     void EndOfDesktopFiles() {

@@ -20,7 +20,8 @@ struct HandheldOptions {
     // or for all files (mode 2), in name order; "DeletedFiles.xml" is instead the
     // handheld's deleted-files list. Empty: nothing to send.
     QString inputFolder;
-    // Received files go to outputFolder/files; the transcript to outputFolder/transcript.txt.
+    // Received files go to outputFolder/files (without one they are received and not
+    // kept); the transcript to outputFolder/transcript.txt.
     QString outputFolder;
     // The n-th place (from 1) where the desktop accepts "SyncHasToStop" gets it; 0: never.
     int stopAt = 0;
@@ -37,7 +38,8 @@ struct HandheldResult {
     int mode = -1;              // 0, 1, 2 as announced by the desktop; -1 none
     bool endConnection = false; // the desktop said "EndConnection"
     bool connectionFailed = false;
-    QStringList received;       // stored paths, in order of arrival
+    // Stored paths in order of arrival; without an output folder, the cleaned names.
+    QStringList received;
     std::vector<std::string> transcript;  // "> word" sent, "< word" received
     std::vector<std::string> desktopWords;  // the desktop's words only, in order
 };

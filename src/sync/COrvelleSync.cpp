@@ -338,7 +338,9 @@ bool COrvelleSync::Prepare() {
     return true;
 }
 
-bool COrvelleSync::FinalizeLocalFiles() {
+bool COrvelleSync::FinalizeLocalFiles() { return FinalizeLocalFiles(QSet<QString>()); }
+
+bool COrvelleSync::FinalizeLocalFiles(const QSet<QString>& knownClear) {
     bool result = true;
     const int mode = GetSyncDirection();
     if (mode == config::kSyncHandheldOverwritesDesktop) {
@@ -360,7 +362,7 @@ bool COrvelleSync::FinalizeLocalFiles() {
     ListFolderFiles(outlines, dataFolder_, QStringLiteral("*.orv"));
     ListFolderFiles(outlines, dataFolder_, QStringLiteral("*.ort"));
     for (const QString& path : outlines)
-        if (!knownClear_.contains(path)) CSyncMerge::ClearModifiedFlag(path);
+        if (!knownClear.contains(path)) CSyncMerge::ClearModifiedFlag(path);
     return result;
 }
 
@@ -587,9 +589,7 @@ void COrvelleSync::SyncDesktopOverwritesHandheld() {
     const bool completed = answer == kSyncFinalize;
     if (completed) {
         host_.SetStatus(Text(kFinalizing));
-        knownClear_ = scan.Take();
-        FinalizeLocalFiles();
-        knownClear_.clear();
+        FinalizeLocalFiles(scan.Take());
         t.SendCommand(kSyncSuccess);
         ack();
     } else {

@@ -126,6 +126,8 @@ private:
     // Sends one file the handheld has been told of; a file that cannot be sent breaks the
     // link (the handheld would wait for data that never come).
     bool SendAnnouncedFile(CSendableFile& file);
+    // FinalizeLocalFiles, leaving alone the outlines already known to be unmodified.
+    bool FinalizeLocalFiles(const QSet<QString>& knownClear);
     void ResetOneTimeMode();
     void Finish(Outcome outcome);
     bool IsReservedFolder(const QString& folder) const;
@@ -139,8 +141,6 @@ private:
     std::uint16_t port_ = 5000;
     bool pauses_ = true;
     std::function<void(const SessionReport&)> reportSink_;
-    // Outlines found unmodified while their files travelled; finalizing leaves them be.
-    QSet<QString> knownClear_;
 
     // Session state, touched only on the listener thread.
     QString dataFolder_;   // fixed once the handheld's user is current

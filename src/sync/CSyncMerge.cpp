@@ -125,9 +125,11 @@ bool CSyncMerge::ProcessModifiedFiles() {
         if (!uid.isEmpty()) {
             for (const Local& mine : byUid.value(uid)) {
                 if (gone.contains(mine.path)) continue;
-                if (mine.modified && !MoveReplacing(mine.path, conflicts + QLatin1Char('/') + FileName(mine.path)))
+                const bool moved =
+                    mine.modified && MoveReplacing(mine.path, conflicts + QLatin1Char('/') + FileName(mine.path));
+                if (mine.modified && !moved)
                     host_.ShowMessage(QString::fromLatin1(synctext::kCopyFileFailed), QString());
-                if (QFileInfo::exists(mine.path) || QFileInfo(mine.path).isSymLink()) RemoveFile(mine.path);
+                if (!moved) RemoveFile(mine.path);
                 gone.insert(mine.path);
                 break;
             }
@@ -213,9 +215,11 @@ bool ReadUpTo(int fd, QByteArray& bytes, long limit) {
 // its first piece nearly always holds the flag, so the items (most of the file) are not
 // read. Without the header's end in that piece the whole file is taken, so every search
 // in it finds what it would in the whole.
-bool ReadHead(int fd, QByteArray& bytes) {
+// *links (when given) receives the file's link count.
+bool ReadHead(int fd, QByteArray& bytes, nlink_t* links = nullptr) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (links) *links = st.st_nlink;
     if (!ReadUpTo(fd, bytes, kHeaderPiece)) return false;
     return bytes.size() < kHeaderPiece || bytes.contains("</Header>") || ReadUpTo(fd, bytes, -1);
 }
@@ -244,17 +248,17 @@ bool HeadReadsClear(const QByteArray& bytes) {
 // way. Done also when the flag is already clear; NeedsSave (file unchanged) when the flag
 // is not written that simply, so the caller loads (and if need be saves) the whole document.
 InPlace ClearFlagInPlace(int fd) {
-    // A file with another link (the session's backup) must not change under that link:
-    // the whole save writes a new file in its place.
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_nlink > 1) return InPlace::NeedsSave;
     QByteArray bytes;
-    if (!ReadHead(fd, bytes)) return InPlace::NeedsSave;
+    nlink_t links = 0;
+    if (!ReadHead(fd, bytes, &links)) return InPlace::NeedsSave;
     const qsizetype digit = FlagDigitAt(bytes);
     if (digit < 0) return InPlace::NeedsSave;
     // Most outlines were not changed since the last sync: when the flag is already clear
     // there is nothing to write and no need to load the whole document to be sure.
     if (HeadReadsClear(bytes)) return InPlace::Done;
+    // A file with another link (the session's backup) must not change under that link:
+    // the whole save writes a new file in its place.
+    if (links > 1) return InPlace::NeedsSave;
     if (digit >= bytes.size() || bytes[digit] < '1' || bytes[digit] > '9') return InPlace::NeedsSave;
     if (bytes.mid(digit + 1, 11) != "</Modified>") return InPlace::NeedsSave;
     // Whatever the text search found, the document itself must read as unmodified once

@@ -89,33 +89,23 @@ bool QtSettingsStore::keyExists(const QString& key) const {
     return exists;
 }
 
-QStringList QtSettingsStore::subkeys(const QString& key) const {
+QStringList QtSettingsStore::childNames(const QString& key, QStringList (QSettings::*children)() const) const {
     const auto group = groupOf(key);
     if (!group) return {};
     QStringList out;
     {
         std::lock_guard lock(mutex_);
         settings_->beginGroup(*group);
-        for (const QString& g : settings_->childGroups()) out << unescapeName(g);
+        for (const QString& child : (settings_.get()->*children)()) out << unescapeName(child);
         settings_->endGroup();
     }
     std::sort(out.begin(), out.end());
     return out;
 }
 
-QStringList QtSettingsStore::valueNames(const QString& key) const {
-    const auto group = groupOf(key);
-    if (!group) return {};
-    QStringList out;
-    {
-        std::lock_guard lock(mutex_);
-        settings_->beginGroup(*group);
-        for (const QString& k : settings_->childKeys()) out << unescapeName(k);
-        settings_->endGroup();
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
+QStringList QtSettingsStore::subkeys(const QString& key) const { return childNames(key, &QSettings::childGroups); }
+
+QStringList QtSettingsStore::valueNames(const QString& key) const { return childNames(key, &QSettings::childKeys); }
 
 std::optional<int32_t> QtSettingsStore::readInt(const QString& key, const QString& name) const {
     const auto k = valueKeyOf(key, name);

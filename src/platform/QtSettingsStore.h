@@ -53,6 +53,8 @@ private:
     std::optional<QString> groupOf(const QString& key) const;
     std::optional<QString> valueKeyOf(const QString& key, const QString& name) const;
     bool writeVariant(const QString& key, const QString& name, const class QVariant& value);
+    // The unescaped names of key's subgroups or values (children picks which), sorted.
+    QStringList childNames(const QString& key, QStringList (QSettings::*children)() const) const;
 
     QString rootKey_;
     mutable std::mutex mutex_;

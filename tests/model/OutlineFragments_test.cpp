@@ -122,19 +122,6 @@ TEST(OutlineFragments, PasteBelowTheDeepestLevelsStaysOnLevelNine) {
     }
 }
 
-// An outline whose record creation can be made to fail part way through an insertion.
-class FailingOutline : public COutlineMan {
-public:
-    int recordsLeft = 1 << 30;
-
-protected:
-    COutlineRecord* CreateRecord() override {
-        if (recordsLeft <= 0) return nullptr;
-        --recordsLeft;
-        return COutlineMan::CreateRecord();
-    }
-};
-
 TEST(OutlineFragments, PasteFailingPartWayReportsFailureAndUndoesWhatItPlaced) {
     const QString fragment = FragmentOf({{0, "p", 1}, {1, "q", 2}, {0, "r", 3}});
     for (int made : {0, 1, 2}) {

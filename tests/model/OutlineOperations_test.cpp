@@ -6,19 +6,6 @@ using namespace modeltest;
 
 namespace {
 
-// An outline whose record creation can be made to fail, to see that nothing is left half
-// done.
-class FailingOutline : public COutlineMan {
-public:
-    int recordsLeft = 1 << 30;
-protected:
-    COutlineRecord* CreateRecord() override {
-        if (recordsLeft <= 0) return nullptr;
-        --recordsLeft;
-        return COutlineMan::CreateRecord();
-    }
-};
-
 TEST(OutlineOperations, NewItemPlacement) {
     struct Case { const char* name; std::vector<std::string> lines; const char* after; const char* shape; };
     const Case cases[] = {

@@ -159,4 +159,18 @@ inline bool RedoOnce(COutlineMan& o) {
     return true;
 }
 
+// An outline whose record creation can be made to fail part way through an insertion, to
+// see that nothing is left half done.
+class FailingOutline : public COutlineMan {
+public:
+    int recordsLeft = 1 << 30;
+
+protected:
+    COutlineRecord* CreateRecord() override {
+        if (recordsLeft <= 0) return nullptr;
+        --recordsLeft;
+        return COutlineMan::CreateRecord();
+    }
+};
+
 }  // namespace modeltest
